@@ -27,5 +27,11 @@ CORVASK_API void CPUInfoLog(std::FILE& log);
 CORVASK_API int ReadHistoryFileUTF8(std::wstring path, std::int64_t& offset,
                                     std::vector<std::wstring>& lines);
 
+// As above, but consumes at most maxBytes bytes, so that a very large file can be followed in
+// bounded memory. Whole lines only; a first line longer than maxBytes is still taken whole, so
+// every call that finds a complete line makes progress.
+CORVASK_API int ReadHistoryFileUTF8(std::wstring path, std::int64_t& offset,
+                                    std::vector<std::wstring>& lines, std::uint64_t maxBytes);
+
 // The system's readable text for an error code returned above.
 CORVASK_API void ErrorShow(std::uint32_t code, std::wstring& text);
