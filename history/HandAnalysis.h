@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using HandLines = std::vector<std::wstring>;
@@ -81,15 +82,21 @@ public:
 
 private:
     void TakeLine(const std::wstring& rawLine, bool isLastOfBlock);
+    void AppendToHand(std::wstring_view line);
+    void RecycleHand();
     void EvaluateHand();
+    void AddHand();
+    void AddVpp(int nVppCents);
+    void Log(const std::wstring& line);
 
     const std::wstring& m_nickname;
     RunningTotals m_totals;
     HistoryLog* m_log;
     Observer* m_observer = nullptr;
 
-    HandLines m_hand;              // the hand being collected
-    bool m_bInHand = false;        // a cash header has opened a hand in this block
-    bool m_bHavePending = false;   // Feed() holds back one line: it may be the block's last
+    HandLines m_hand;            // the hand being collected
+    HandLines m_spareLines;      // emptied lines kept for their storage
+    bool m_bInHand = false;      // a cash header has opened a hand in this block
+    bool m_bHavePending = false; // Feed() holds back one line: it may be the block's last
     std::wstring m_pendingLine;
 };
