@@ -66,7 +66,8 @@ std::wstring CSettingsStore::GetString(const wchar_t* section, const wchar_t* ke
 
 void CSettingsStore::WriteDword(const wchar_t* section, const wchar_t* key, std::uint32_t value)
 {
-    m_settings->setValue(KeyPath(section, key), static_cast<qulonglong>(value));
+    // An unsigned 32-bit value: a DWORD in the registry, a plain number in the INI file.
+    m_settings->setValue(KeyPath(section, key), QVariant::fromValue(static_cast<quint32>(value)));
 }
 
 void CSettingsStore::WriteInt(const wchar_t* section, const wchar_t* key, int value)

@@ -81,13 +81,6 @@ protected:
     std::wstring m_appName;
 };
 
-TEST_F(SettingsTest, LiveInThePrivateConfigurationFolder)
-{
-    auto app = MakeApp();
-    EXPECT_EQ(fs::path(app->SettingsLocation()), ConfPath());
-    EXPECT_EQ(ConfPath().string().rfind(std::getenv("XDG_CONFIG_HOME"), 0), 0u);
-}
-
 TEST_F(SettingsTest, FreshUserGetsTheDefaults)
 {
     auto app = MakeApp();
@@ -112,8 +105,9 @@ TEST_F(SettingsTest, FreshUserGetsTheDefaults)
     EXPECT_EQ(app->m_strHandsSound, L"");
     EXPECT_EQ(app->m_strVppSound, L"");
     EXPECT_EQ(app->m_strTimeSound, L"");
-    // Reading leaves a fresh user fresh.
+    // Reading leaves a fresh user fresh; the settings would live in the private folder.
     EXPECT_FALSE(fs::exists(ConfPath()));
+    EXPECT_EQ(fs::path(app->SettingsLocation()), ConfPath());
 
     const auto lines = LogLines();
     ASSERT_EQ(lines.size(), 3u);
@@ -207,48 +201,43 @@ TEST_F(SettingsTest, StoredSettingsComeBackOnTheNextRun)
     EXPECT_EQ(next->m_strTimeSound, app->m_strTimeSound);
 }
 
+TEST_F(SettingsTest, ParamIsScannedAsTwoNumbers)
+{
+    struct Case
+    {
+        std::string stored;
+        int on;
+        int number;
+    };
+    // The numbers a stored VPP Param gives; the constructor's 0:50 stays where none scans.
+    const Case cases[] = {
+        {"1:95", 1, 95},
+        {"abc", 0, 50}, // not the default 10
+        {"", 0, 50},
+        {"1", 1, 50},
+        {"1:", 1, 50},
+        {"1 : 30", 1, 50},
+        {" 1: 25 hands", 1, 25},
+        {"+0:-5", 0, -5},
+        {"-1:99999999999", -1, 2147483647},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        m_appName = L"ZellwickTest_Param" + std::to_wstring(++index);
+        auto app = Load("[Alarm2]\nParam=" + c.stored + "\n");
+        EXPECT_EQ(app->m_bVppAlarm, c.on) << c.stored;
+        EXPECT_EQ(app->m_nVppAlarm, c.number) << c.stored;
+    }
+}
+
 TEST_F(SettingsTest, TimeAlarmParamGivesTheAlarmTime)
 {
-    auto app = Load("[Alarm3]\nParam=1:95\n");
+    auto app = Load("[Alarm]\nParam=on\n[Alarm3]\nParam=1:95\n");
+    EXPECT_EQ(app->m_bHandsAlarm, 0);
+    EXPECT_EQ(app->m_nHandsAlarm, 700);
     EXPECT_EQ(app->m_bTimeAlarm, 1);
     EXPECT_EQ(app->m_nTimeAlarmMinutes, 95);
     EXPECT_EQ(app->m_strAlarmTime, L"01:35");
-}
-
-TEST_F(SettingsTest, ParamWithoutNumbersKeepsTheConstructorValues)
-{
-    auto app = Load("[Alarm]\nParam=on\n[Alarm2]\nParam=abc\n[Alarm3]\nParam=\n");
-    EXPECT_EQ(app->m_bHandsAlarm, 0);
-    EXPECT_EQ(app->m_nHandsAlarm, 700);
-    EXPECT_EQ(app->m_bVppAlarm, 0);
-    EXPECT_EQ(app->m_nVppAlarm, 50) << "the constructor's threshold, not the default 10";
-    EXPECT_EQ(app->m_bTimeAlarm, 0);
-    EXPECT_EQ(app->m_nTimeAlarmMinutes, 60);
-    EXPECT_EQ(app->m_strAlarmTime, L"01:00");
-}
-
-TEST_F(SettingsTest, ParamWithOneNumberChangesOnlyTheFlag)
-{
-    auto app = Load("[Alarm]\nParam=1:\n[Alarm2]\nParam=1\n[Alarm3]\nParam=1 : 30\n");
-    EXPECT_EQ(app->m_bHandsAlarm, 1);
-    EXPECT_EQ(app->m_nHandsAlarm, 700);
-    EXPECT_EQ(app->m_bVppAlarm, 1);
-    EXPECT_EQ(app->m_nVppAlarm, 50);
-    EXPECT_EQ(app->m_bTimeAlarm, 1);
-    EXPECT_EQ(app->m_nTimeAlarmMinutes, 60);
-}
-
-TEST_F(SettingsTest, ParamReadsLikeScanf)
-{
-    auto app = Load("[Alarm]\nParam= 1: 25 hands\n[Alarm2]\nParam=-1:99999999999\n"
-                    "[Alarm3]\nParam=+0:-5\n");
-    EXPECT_EQ(app->m_bHandsAlarm, 1);
-    EXPECT_EQ(app->m_nHandsAlarm, 25);
-    EXPECT_EQ(app->m_bVppAlarm, -1);
-    EXPECT_EQ(app->m_nVppAlarm, 2147483647) << "a number beyond int saturates";
-    EXPECT_EQ(app->m_bTimeAlarm, 0);
-    EXPECT_EQ(app->m_nTimeAlarmMinutes, -5);
-    EXPECT_EQ(app->m_strAlarmTime, L"00:-5");
 }
 
 TEST_F(SettingsTest, DeletedSoundFileIsEmptiedInMemoryOnly)
@@ -313,7 +302,7 @@ TEST_F(SettingsTest, FileInPlaceOfTheHistoryFolderIsNotAFolder)
 TEST_F(SettingsTest, TextWhereANumberBelongsGivesTheDefault)
 {
     auto app = Load("[BaseInfo]\nRunOnStart=yes\n"
-                    "[View]\nColorBg=abc\nColorText=12abc\nColorText2=0x10\nColorText3=1.5\n"
+                    "[View]\nColorBg=abc\nColorText=12abc\nColorText2=0x10\nColorText3=4294967296\n"
                     "Opacity=\"\"\nSize=large\n");
     EXPECT_EQ(app->m_bRunOnStart, 0);
     EXPECT_EQ(app->m_crColorBg, 0x37323Du);
@@ -323,13 +312,6 @@ TEST_F(SettingsTest, TextWhereANumberBelongsGivesTheDefault)
     EXPECT_EQ(app->m_nOpacity, 100);
     EXPECT_EQ(app->ReadViewSize(), 0);
     EXPECT_TRUE(IsStampedLine(LogLines().back(), "RunOnStart = 0"));
-}
-
-TEST_F(SettingsTest, NumbersBeyondADwordGiveTheDefault)
-{
-    auto app = Load("[View]\nColorBg=4294967296\nOpacity=-2147483649\n");
-    EXPECT_EQ(app->m_crColorBg, 0x37323Du);
-    EXPECT_EQ(app->m_nOpacity, 100);
 }
 
 TEST_F(SettingsTest, OutOfRangeValuesAreHandedOnUnchanged)
@@ -360,17 +342,11 @@ TEST_F(SettingsTest, WindowPositionAndSizeAreKeptInView)
     const auto conf = ParseConf(ReadFile(ConfPath()));
     EXPECT_EQ(conf.at("View").at("wndPos"), "10:20:110:-220");
     EXPECT_EQ(conf.at("View").at("Size"), "2");
-    // Loading does not touch them: they are the window's own.
+    // Loading does not touch them: they are the window's own. Storing keeps the position.
     app->LoadSettings();
     EXPECT_EQ(app->m_nSize, 0);
-}
-
-TEST_F(SettingsTest, StoreKeepsTheWindowPosition)
-{
-    auto app = MakeApp();
-    app->WriteWindowPos(L"1:2:3:4");
     app->StoreSettings();
-    EXPECT_EQ(ParseConf(ReadFile(ConfPath())).at("View").at("wndPos"), "1:2:3:4");
+    EXPECT_EQ(ParseConf(ReadFile(ConfPath())).at("View").at("wndPos"), "10:20:110:-220");
 }
 
 } // namespace
