@@ -38,23 +38,25 @@ double AmountAfter(std::wstring_view line, std::size_t markerEnd)
 
 bool StartsStreet(std::wstring_view line)
 {
-    return line.starts_with(L"*** FLOP *** ") || line.starts_with(L"*** TURN *** ") ||
-           line.starts_with(L"*** RIVER *** ");
+    if (line.empty() || line[0] != L'*')
+        return false;
+    return hx::StartsWith(line, L"*** FLOP *** ") || hx::StartsWith(line, L"*** TURN *** ") ||
+           hx::StartsWith(line, L"*** RIVER *** ");
 }
 
 // The hero's own lines are "<nickname>: ..."; a mere prefix would also take "Hero2" for "Hero".
 bool IsHeroAction(std::wstring_view line, std::wstring_view nickname)
 {
-    return !nickname.empty() && line.size() > nickname.size() && line.starts_with(nickname) &&
+    return !nickname.empty() && line.size() > nickname.size() && hx::StartsWith(line, nickname) &&
            line[nickname.size()] == L':';
 }
 
 // "Uncalled bet ($x) returned to <nickname>", and not to a player whose name ends with it.
 bool IsUncalledToHero(std::wstring_view line, std::wstring_view nickname)
 {
-    if (nickname.empty() || !line.starts_with(kUncalledPrefix) || !line.ends_with(nickname))
+    if (nickname.empty() || !hx::StartsWith(line, kUncalledPrefix) || !hx::EndsWith(line, nickname))
         return false;
-    return line.substr(0, line.size() - nickname.size()).ends_with(kReturnedTo);
+    return hx::EndsWith(line.substr(0, line.size() - nickname.size()), kReturnedTo);
 }
 
 struct Contribution
@@ -157,7 +159,7 @@ void GetPotAndRake(const HandLines& hand, double& dPot, double& dRake)
     dPot = 0.0;
     dRake = 0.0;
     const auto marker = std::find_if(hand.begin(), hand.end(), [](const std::wstring& line) {
-        return std::wstring_view(line).starts_with(kSummaryMarker);
+        return hx::StartsWith(line, kSummaryMarker);
     });
     if (marker == hand.end() || marker + 1 == hand.end())
         return; // no summary line to read
@@ -178,8 +180,14 @@ bool GetTypeTable(const HandLines& hand, int& nBigBlindCents, int& nCurrency, Hi
     static const std::wstring kNoLine;
     const std::wstring& header = hand.empty() ? kNoLine : hand.front();
     thread_local boost::wcmatch groups;
-    const bool matched = hx::MatchWhole(header, hx::HeaderWithSecondTimePattern(), groups) ||
-                         hx::MatchWhole(header, hx::HeaderPattern(), groups);
+    // Text that both expressions require, and the bracket the first one requires, is looked
+    // for first: a failing match costs more than the rest of the hand's analysis.
+    const std::wstring_view text = header;
+    const bool possible = hx::Contains(text, L" Limit (");
+    const bool matched =
+        possible && ((hx::Contains(text, L" [") &&
+                      hx::MatchWhole(header, hx::HeaderWithSecondTimePattern(), groups)) ||
+                     hx::MatchWhole(header, hx::HeaderPattern(), groups));
     if (!matched) {
         if (log) {
             log->WriteRaw(L"GetTypeTable unrecognized string: <");
@@ -202,7 +210,8 @@ void GetHeroInvested(const HandLines& hand, const std::wstring& nickname, int nB
     thread_local boost::wcmatch groups;
     for (const std::wstring& raw : hand) {
         const std::wstring_view line = hx::TrimBlanks(raw);
-        if (line.starts_with(kTablePrefix) && hx::MatchWhole(line, hx::TablePattern(), groups)) {
+        if (hx::StartsWith(line, kTablePrefix) &&
+            hx::MatchWhole(line, hx::TablePattern(), groups)) {
             nSeats = hx::ReadWholeNumber(
                 std::wstring_view(groups[1].first, static_cast<std::size_t>(groups[1].length())));
         }

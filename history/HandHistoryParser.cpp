@@ -24,7 +24,7 @@ bool OpensCashHand(std::wstring_view line)
 
 bool BeginsWithHeader(std::wstring_view line)
 {
-    return line.starts_with(kHandMarker) || line.starts_with(kZoomHandMarker);
+    return hx::StartsWith(line, kHandMarker) || hx::StartsWith(line, kZoomHandMarker);
 }
 
 } // namespace

@@ -9,11 +9,6 @@ namespace zellwick::history {
 
 namespace {
 
-bool IsBlank(wchar_t c)
-{
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
-}
-
 bool IsDigit(wchar_t c)
 {
     return c >= L'0' && c <= L'9';
@@ -108,17 +103,6 @@ double OutOfRange(const NumberText& number)
 }
 
 } // namespace
-
-std::wstring_view TrimBlanks(std::wstring_view line)
-{
-    std::size_t begin = 0;
-    std::size_t end = line.size();
-    while (begin < end && IsBlank(line[begin]))
-        ++begin;
-    while (end > begin && IsBlank(line[end - 1]))
-        --end;
-    return line.substr(begin, end - begin);
-}
 
 double ReadAmount(std::wstring_view text)
 {

@@ -8,9 +8,42 @@
 
 namespace zellwick::history {
 
+inline bool IsBlank(wchar_t c)
+{
+    return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
+
 // The line without the white space (blank, tab, line feed, vertical tab, form feed, carriage
 // return) at both of its ends.
-std::wstring_view TrimBlanks(std::wstring_view line);
+inline std::wstring_view TrimBlanks(std::wstring_view line)
+{
+    std::size_t begin = 0;
+    std::size_t end = line.size();
+    while (begin < end && IsBlank(line[begin]))
+        ++begin;
+    while (end > begin && IsBlank(line[end - 1]))
+        --end;
+    return line.substr(begin, end - begin);
+}
+
+// Prefix and suffix tests, written out: most tests fail on the first character, and that is
+// cheaper to see here than through a library comparison.
+inline bool StartsWith(std::wstring_view text, std::wstring_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (text[i] != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+inline bool EndsWith(std::wstring_view text, std::wstring_view suffix)
+{
+    return text.size() >= suffix.size() &&
+           StartsWith(text.substr(text.size() - suffix.size()), suffix);
+}
 
 // True when the text holds the piece anywhere.
 inline bool Contains(std::wstring_view text, std::wstring_view piece)
