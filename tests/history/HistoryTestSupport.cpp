@@ -2,6 +2,32 @@
 
 namespace zellwick::test {
 
+std::wstring WidePath(const std::filesystem::path& path)
+{
+    const std::string& bytes = path.native();
+    std::wstring wide;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t value = length == 1 ? lead : lead & (0x7F >> length);
+        bool valid = lead < 0x80 || (lead >= 0xC2 && lead <= 0xF4 && i + length <= bytes.size());
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            value = (value << 6) | (next & 0x3F);
+        }
+        if (!valid) {
+            wide.push_back(static_cast<wchar_t>(0xDC00 + lead));
+            ++i;
+            continue;
+        }
+        wide.push_back(static_cast<wchar_t>(value));
+        i += length;
+    }
+    return wide;
+}
+
 HandLines SplitLines(std::wstring_view text)
 {
     HandLines lines;

@@ -6,11 +6,16 @@
 #include "history/HandAnalysis.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zellwick::test {
+
+// The wide form of a file name as libcorvask takes it: UTF-8 decoded, and a byte that is not
+// UTF-8 as U+DC00 plus the byte.
+std::wstring WidePath(const std::filesystem::path& path);
 
 // One element per line of the text, split at "\n" only.
 HandLines SplitLines(std::wstring_view text);
