@@ -9,7 +9,9 @@
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -253,6 +255,34 @@ TEST(InotifyTree, TheDeletedRootEndsTheTree)
         result = tree->ReadEvents(changes);
     EXPECT_EQ(result, ENOENT);
     EXPECT_THAT(Describe(changes), ElementsAre("removed a.txt"));
+}
+
+// Run in a mount namespace of its own, where the test may mount and unmount a folder.
+TEST(InotifyTree, AnUnmountedRootEndsTheTree)
+{
+    TempDir dir;
+    fs::create_directories(dir / "mnt");
+    const std::string mountPoint = (dir / "mnt").string();
+    const int status = RunInChild([&] {
+        if (!EnterOwnUserNamespace() || ::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("none", mountPoint.c_str(), "tmpfs", 0, nullptr) != 0)
+            return 77;
+        WriteFile(fs::path(mountPoint) / "a.txt", "x");
+        std::unique_ptr<InotifyTree> tree;
+        if (InotifyTree::Open(mountPoint, tree) != 0)
+            return 1;
+        if (::umount2(mountPoint.c_str(), MNT_DETACH) != 0)
+            return 2;
+        InotifyTree::Changes changes;
+        int result = 0;
+        for (int i = 0; i < 10 && result == 0; ++i)
+            result = tree->ReadEvents(changes);
+        return result == ENODEV ? 0 : 3;
+    });
+    if (status == 77)
+        GTEST_SKIP() << "mount namespaces are not available here";
+    EXPECT_EQ(status, 0);
 }
 
 // Run as nobody in a child: a folder that may not be read is left out, the rest is watched;
