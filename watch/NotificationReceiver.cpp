@@ -6,7 +6,28 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include <mutex>
+#include <set>
+
 namespace zellwick::watch {
+
+namespace {
+
+// Receivers told from another thread to go, until their own thread gets to it. Kept here so
+// that one whose thread never runs its loop again is still owned by someone.
+struct Retiring
+{
+    std::mutex mutex;
+    std::set<NotificationReceiver*> receivers;
+};
+
+Retiring& RetiringReceivers()
+{
+    static Retiring retiring;
+    return retiring;
+}
+
+} // namespace
 
 NotificationReceiver::NotificationReceiver(QEventLoop* loop)
     : m_loop(loop), m_owner(std::this_thread::get_id())
@@ -15,6 +36,11 @@ NotificationReceiver::NotificationReceiver(QEventLoop* loop)
 void NotificationReceiver::Retire()
 {
     if (!LivesOnThisThread()) {
+        {
+            Retiring& retiring = RetiringReceivers();
+            std::lock_guard<std::mutex> lock(retiring.mutex);
+            retiring.receivers.insert(this);
+        }
         QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kRetireMessage)));
         return;
     }
@@ -37,9 +63,15 @@ bool NotificationReceiver::event(QEvent* event)
         if (m_loop)
             m_loop->quit();
         return true;
-    case kRetireMessage:
+    case kRetireMessage: {
+        Retiring& retiring = RetiringReceivers();
+        {
+            std::lock_guard<std::mutex> lock(retiring.mutex);
+            retiring.receivers.erase(this);
+        }
         delete this;
         return true;
+    }
     default:
         return QObject::event(event);
     }

@@ -68,6 +68,19 @@ TEST(DelayedNotification, TwoWrappersShareOneWindow)
     EXPECT_EQ(CDelayedNotificationWindow::SharedWindow(), nullptr);
 }
 
+// The last wrapper may go on the worker (after a read error): the window is then removed by
+// its own thread, when that thread gets to it.
+TEST(DelayedNotification, TheWindowLeftByAnotherThreadIsRemovedOnItsOwnThread)
+{
+    auto* wrapper = MakeWrapper(nullptr, FILTER_FILE_NAME_ONLY);
+    QPointer<QObject> window = CDelayedNotificationWindow::SharedWindow();
+    std::thread worker([&] { wrapper->Release(); });
+    worker.join();
+    EXPECT_EQ(CDelayedNotificationWindow::SharedWindow(), nullptr);
+    EXPECT_FALSE(window.isNull());
+    EXPECT_TRUE(WaitFor([&] { return window.isNull(); }));
+}
+
 TEST(DelayedNotification, TwoWatchersDeliverThroughOneWindowInOrder)
 {
     TempDir one;
