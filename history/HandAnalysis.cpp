@@ -227,7 +227,9 @@ void GetHeroInvested(const HandLines& hand, const std::wstring& nickname, int nB
             money.dStreet -= AmountAfter(line, kUncalledPrefix.size());
         }
     }
-    dHeroInvested = money.dCommitted + money.dStreet;
+    // Money comes in hundredths; the sum is taken back to them so that the error of adding and
+    // subtracting binary fractions cannot tip an exact half share below its rounding point.
+    dHeroInvested = hx::RoundToHundredth(money.dCommitted + money.dStreet);
 }
 
 int CalcHeroVpp(int nCurrency, int nBigBlindCents, int nSeats, double dHeroInvested, double dPot,

@@ -164,6 +164,13 @@ int ReadWholeNumber(std::wstring_view text)
     return static_cast<int>(value);
 }
 
+double RoundToHundredth(double amount)
+{
+    if (!std::isfinite(amount) || std::fabs(amount) >= 1e13)
+        return amount;
+    return std::round(amount * 100.0) / 100.0;
+}
+
 std::int32_t TruncateToInt32(double value)
 {
     if (!std::isfinite(value))

@@ -62,6 +62,11 @@ double ReadAmount(std::wstring_view text);
 // The leading whole number of the text (white space, sign, digits), limited to the int range.
 int ReadWholeNumber(std::wstring_view text);
 
+// The amount rounded to the nearest hundredth, half away from zero, so that sums of amounts
+// come out as the amount written would read ("0.3 + 0.5 + 6.6" as 7.4, not 7.3999999999999995).
+// Amounts beyond what hundredths can resolve, and values that are not finite, stay as they are.
+double RoundToHundredth(double amount);
+
 // Truncates toward zero into the int32 range; values outside it are held at its ends and a
 // value that is not finite gives 0.
 std::int32_t TruncateToInt32(double value);

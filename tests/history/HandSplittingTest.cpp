@@ -178,6 +178,29 @@ TEST(HandSplitting, RakeWithoutAPotIsCountedButEarnsNothing)
     }
 }
 
+TEST(HandSplitting, AnExactHalfShareRoundsUp)
+{
+    // Rake 0.74 at 4-max in pounds (rate 8.8): 651 hundredths for the hand; the hero's 7.40 of
+    // 14.80 is exactly half, 325.5, which rounds up to 326.
+    const HandLines hand = SplitLines(CashHeader(L"\u00A30.50/\u00A31 GBP") +
+                                      L"\nTable 'Crocus' 4-max Seat #1 is the button\n"
+                                      L"Villain: posts small blind \u00A30.50\n"
+                                      L"Hero: posts big blind \u00A31\n"
+                                      L"*** HOLE CARDS ***\n"
+                                      L"Villain: raises \u00A32.96 to \u00A33.96\n"
+                                      L"Hero: calls \u00A32.96\n"
+                                      L"*** FLOP *** [2h Ks 4c]\n"
+                                      L"Villain: bets \u00A33.44\n"
+                                      L"Hero: raises \u00A37.42 to \u00A310.86\n"
+                                      L"Villain: calls \u00A30 and is all-in\n"
+                                      L"Uncalled bet (\u00A37.42) returned to Hero\n"
+                                      L"*** SUMMARY ***\n"
+                                      L"Total pot \u00A314.80 | Rake \u00A30.74");
+    const auto hands = EvaluateBlock(hand, kHero);
+    ASSERT_EQ(hands.size(), 1u);
+    EXPECT_EQ(hands[0].nVppCents, 326);
+}
+
 TEST(HandSplitting, TotalsGrowAcrossBlocksAndTheNicknameIsReadAtEveryHand)
 {
     Totals totals;

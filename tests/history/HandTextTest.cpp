@@ -8,6 +8,7 @@
 
 using zellwick::history::ReadAmount;
 using zellwick::history::ReadWholeNumber;
+using zellwick::history::RoundToHundredth;
 using zellwick::history::SaturatingAdd;
 using zellwick::history::TrimBlanks;
 using zellwick::history::TruncateToInt32;
@@ -96,6 +97,18 @@ TEST(WholeNumberReading, ReadsLeadingDigitsWithinTheIntRange)
     EXPECT_EQ(ReadWholeNumber(L"2147483648"), kMax);
     EXPECT_EQ(ReadWholeNumber(std::wstring(1000, L'9')), kMax);
     EXPECT_EQ(ReadWholeNumber(L"-" + std::wstring(1000, L'9')), kMin);
+}
+
+TEST(HundredthRounding, SumsOfAmountsComeBackToTheirHundredth)
+{
+    EXPECT_EQ(RoundToHundredth(0.1 + 0.2), 0.3);
+    EXPECT_EQ(RoundToHundredth(3.96 + (10.86 - 7.42)), 7.4);
+    EXPECT_EQ(RoundToHundredth(-0.1 - 0.2), -0.3);
+    EXPECT_EQ(RoundToHundredth(0.005), 0.01);
+    EXPECT_EQ(RoundToHundredth(1e300), 1e300);
+    EXPECT_EQ(RoundToHundredth(std::numeric_limits<double>::infinity()),
+              std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(std::isnan(RoundToHundredth(std::numeric_limits<double>::quiet_NaN())));
 }
 
 TEST(Int32Limits, TruncationHoldsAtTheEndsAndDropsWhatIsNotFinite)

@@ -172,6 +172,18 @@ TEST(HeroInvested, AllInSuffixesAndThousandsSeparatorsAreRead)
     EXPECT_DOUBLE_EQ(Invested(L"Hero: calls $0.50 and is all-in").dHeroInvested, 0.5);
 }
 
+TEST(HeroInvested, TheSumIsExactToTheHundredth)
+{
+    // In binary fractions 3.96 + (10.86 - 7.42) is 7.3999999999999995.
+    const std::wstring hand = L"Hero: posts big blind \u00A31\n"
+                              L"Hero: calls \u00A32.96\n"
+                              L"*** FLOP *** [2h Ks 4c]\n"
+                              L"Hero: raises \u00A37.42 to \u00A310.86\n"
+                              L"Uncalled bet (\u00A37.42) returned to Hero";
+    EXPECT_EQ(Invested(hand, 100).dHeroInvested, 7.4);
+    EXPECT_EQ(Invested(L"Hero: bets $0.1\nHero: calls $0.2").dHeroInvested, 0.3);
+}
+
 TEST(HeroInvested, LinesAreTrimmedAndOtherCurrenciesRead)
 {
     EXPECT_DOUBLE_EQ(Invested(L" Hero: posts big blind \u20AC0.02 \r\n"
