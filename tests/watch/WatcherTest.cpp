@@ -89,6 +89,17 @@ TEST_F(WatcherTest, FullPathsKeepTheFolderAsGivenAndIncludeSubfolders)
     EXPECT_EQ(m_handler.Calls().front().path, withSlash); // the started notice
 }
 
+// The chosen folder may be a link (as under Wine's drive folders); links below it are not
+// followed.
+TEST_F(WatcherTest, AFolderGivenThroughALinkIsWatchedUnderThatName)
+{
+    fs::create_directories(m_dir / "real");
+    fs::create_directory_symlink(m_dir / "real", m_dir / "link");
+    ASSERT_EQ(m_watcher.WatchDirectory(PathOf("link"), &m_handler), 0u);
+    WriteFile(m_dir / "real" / "a.txt", "x");
+    EXPECT_TRUE(m_handler.WaitForCall("added", PathOf("link/a.txt")));
+}
+
 TEST_F(WatcherTest, FilesThereAtTheStartAreNotReportedUntilTheyChange)
 {
     WriteFile(m_dir / "old.txt", "before\n");
