@@ -5,6 +5,7 @@
 #include "tests/tools/HandTextCheck.h"
 
 #include "tools/zellwick-genhands/Money.h"
+#include "tools/zellwick-genhands/Pots.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,30 @@ TEST(TruthPoints, AreNothingWithoutRakePotOrHeroMoney)
     EXPECT_EQ(HeroVppCents(0, 2, 9, 0, 20, 5), 0);
     EXPECT_EQ(HeroVppCents(0, 2, 9, 10, 0, 5), 0);
     EXPECT_EQ(HeroVppCents(2, 2, 9, 10, 20, 5), 0);
+}
+
+TEST(Pots, AllInsMakeSidePotsAndTheRakeComesOutOfEach)
+{
+    // A all-in for 100, B and C for 300, D folded after putting in 50; C has the best hand,
+    // A the second best.
+    const std::vector<Stake> stakes = {
+        {100, false, 20}, {300, false, 10}, {300, false, 30}, {50, true, 99}};
+    const std::vector<Pot> pots = SplitPots(stakes, 30);
+    ASSERT_EQ(pots.size(), 2u);
+    // Main: 4 x 100 less 50 and the folded 50 = 350; side: 2 x 200 = 400; rake 30 of 750.
+    EXPECT_EQ(pots[0].amount, 350 - 14);
+    EXPECT_EQ(pots[1].amount, 400 - 16);
+    EXPECT_EQ(pots[0].winners, std::vector<int>{2});
+    EXPECT_EQ(pots[1].winners, std::vector<int>{2});
+}
+
+TEST(Pots, EqualHandsShareAndTheOddCentGoesToTheFirst)
+{
+    const std::vector<Stake> stakes = {{101, false, 7}, {101, false, 7}, {101, false, 3}};
+    const std::vector<Pot> pots = SplitPots(stakes, 0);
+    ASSERT_EQ(pots.size(), 1u);
+    EXPECT_EQ(pots[0].winners, (std::vector<int>{0, 1}));
+    EXPECT_EQ(Shares(pots[0]), (std::vector<std::int64_t>{152, 151}));
 }
 
 TEST(Stakes, OnlyTheStandardLevelsAreTaken)

@@ -2,6 +2,7 @@
 
 #include "tools/zellwick-genhands/Cards.h"
 #include "tools/zellwick-genhands/Money.h"
+#include "tools/zellwick-genhands/Pots.h"
 #include "tools/zellwick-genhands/Prng.h"
 #include "tools/zellwick-genhands/Table.h"
 
@@ -75,12 +76,6 @@ struct Player
     std::uint32_t value = 0;
 
     const std::string& Name() const { return seated->name; }
-};
-
-struct Pot
-{
-    std::int64_t amount = 0; // after rake
-    std::vector<int> winners;
 };
 
 class HandPlay
@@ -659,66 +654,19 @@ void HandPlay::Showdown()
 
 void HandPlay::SplitPots()
 {
-    std::vector<std::int64_t> levels;
-    for (const Player& player : m_players) {
-        if (!player.folded)
-            levels.push_back(player.total);
-    }
-    std::sort(levels.begin(), levels.end());
-    levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
-    std::vector<std::int64_t> gross;
-    std::int64_t below = 0;
-    for (const std::int64_t level : levels) {
-        std::int64_t amount = 0;
-        for (const Player& player : m_players)
-            amount += std::clamp<std::int64_t>(player.total - below, 0, level - below);
-        gross.push_back(amount);
-        below = level;
-    }
-    // Money above the last level (never expected) stays in the last pot.
-    std::int64_t counted = 0;
-    for (const std::int64_t amount : gross)
-        counted += amount;
-    gross.back() += m_pot - counted;
-
-    // The rake comes out of the pots in proportion; the odd cents out of the biggest.
-    std::int64_t rakeLeft = m_rake;
-    std::size_t biggest = 0;
-    for (std::size_t i = 0; i < gross.size(); ++i) {
-        const std::int64_t share = m_rake * gross[i] / m_pot;
-        rakeLeft -= share;
-        m_pots.push_back(Pot{gross[i] - share, {}});
-        biggest = m_pots[i].amount > m_pots[biggest].amount ? i : biggest;
-    }
-    m_pots[biggest].amount -= rakeLeft;
-
-    for (std::size_t i = 0; i < m_pots.size(); ++i) {
-        std::uint32_t best = 0;
-        for (const Player& player : m_players) {
-            if (!player.folded && player.total >= levels[i])
-                best = std::max(best, player.value);
-        }
-        for (std::size_t p = 0; p < m_players.size(); ++p) {
-            const Player& player = m_players[p];
-            if (!player.folded && player.total >= levels[i] && player.value == best)
-                m_pots[i].winners.push_back(static_cast<int>(p));
-        }
+    std::vector<Stake> stakes;
+    for (const Player& player : m_players)
+        stakes.push_back(Stake{player.total, player.folded, player.value});
+    m_pots = genhands::SplitPots(stakes, m_rake);
+    for (const Pot& pot : m_pots) {
+        const std::vector<std::int64_t> shares = Shares(pot);
+        for (std::size_t w = 0; w < shares.size(); ++w)
+            m_players[static_cast<std::size_t>(pot.winners[w])].won += shares[w];
     }
 }
 
 void HandPlay::WriteShows()
 {
-    // Each pot is shared equally, the odd cents going to the first winners after the button.
-    std::vector<std::vector<std::int64_t>> shares(m_pots.size());
-    for (std::size_t i = 0; i < m_pots.size(); ++i) {
-        const auto count = static_cast<std::int64_t>(m_pots[i].winners.size());
-        for (std::size_t w = 0; w < m_pots[i].winners.size(); ++w) {
-            const std::int64_t share =
-                m_pots[i].amount / count +
-                (static_cast<std::int64_t>(w) < m_pots[i].amount % count ? 1 : 0);
-            m_players[static_cast<std::size_t>(m_pots[i].winners[w])].won += share;
-        }
-    }
     const int count = static_cast<int>(m_players.size());
     const int first = m_lastAggressor >= 0 ? m_lastAggressor : 0;
     bool anyShown = false;
@@ -743,17 +691,14 @@ void HandPlay::WriteShows()
 
 void HandPlay::WriteCollected()
 {
+    // Side pots first, the last one first, as the client awards them.
     const std::size_t count = m_pots.size();
     for (std::size_t i = count; i-- > 0;) {
-        const Pot& pot = m_pots[i];
-        const auto winners = static_cast<std::int64_t>(pot.winners.size());
-        for (std::size_t w = 0; w < pot.winners.size(); ++w) {
-            Player& player = m_players[static_cast<std::size_t>(pot.winners[w])];
-            const std::int64_t share =
-                pot.amount / winners +
-                (static_cast<std::int64_t>(w) < pot.amount % winners ? 1 : 0);
+        const std::vector<std::int64_t> shares = Shares(m_pots[i]);
+        for (std::size_t w = 0; w < shares.size(); ++w) {
+            const Player& player = m_players[static_cast<std::size_t>(m_pots[i].winners[w])];
             (m_out += player.Name()) += " collected ";
-            Amount(share);
+            Amount(shares[w]);
             if (count == 1)
                 m_out += " from pot\n";
             else if (i == 0)
