@@ -1,0 +1,158 @@
+#include "tests/follow/FollowTestSupport.h"
+
+#include "corvask/corvask.h"
+#include "tests/support/TestSupport.h"
+#include "watch/PathText.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zellwick::test {
+
+namespace fs = std::filesystem;
+
+std::string Hand(int number)
+{
+    // The hero posts the big blind, calls a raise and checks down: pot 0.12, rake 0.06 at a
+    // 6-max table of $0.01/$0.02.
+    return "PokerStars Hand #" + std::to_string(200000000000LL + number) +
+           ":  Hold'em No Limit ($0.01/$0.02 USD) - 2020/04/19 13:48:09 ET\n"
+           "Table 'Una' 6-max Seat #1 is the button\n"
+           "Seat 1: Villain ($2 in chips)\n"
+           "Seat 2: Hero ($2 in chips)\n"
+           "Villain: posts small blind $0.01\n"
+           "Hero: posts big blind $0.02\n"
+           "*** HOLE CARDS ***\n"
+           "Dealt to Hero [9s 7h]\n"
+           "Villain: raises $0.04 to $0.06\n"
+           "Hero: calls $0.04\n"
+           "*** FLOP *** [8s Qh 8h]\n"
+           "Hero: checks\n"
+           "Villain: checks\n"
+           "*** TURN *** [8s Qh 8h] [3h]\n"
+           "Hero: checks\n"
+           "Villain: checks\n"
+           "*** RIVER *** [8s Qh 8h 3h] [2d]\n"
+           "Hero: checks\n"
+           "Villain: checks\n"
+           "*** SHOW DOWN ***\n"
+           "Hero: shows [9s 7h] (a pair of Eights)\n"
+           "Villain: mucks hand\n"
+           "Hero collected $0.06 from pot\n"
+           "*** SUMMARY ***\n"
+           "Total pot $0.12 | Rake $0.06\n"
+           "Board [8s Qh 8h 3h 2d]\n"
+           "Seat 2: Hero (big blind) showed [9s 7h] and won ($0.06)\n"
+           "\n\n\n";
+}
+
+std::string Hands(int count, int first)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += Hand(first + i);
+    return text;
+}
+
+size_t MemoryLog::Count(const std::wstring& text) const
+{
+    size_t found = 0;
+    for (const std::wstring& line : m_lines) {
+        if (line.find(text) != std::wstring::npos)
+            ++found;
+    }
+    return found;
+}
+
+Count CountWholeFile(const fs::path& file, const std::wstring& hero)
+{
+    Count count;
+    double vpp = 0.0;
+    HandHistoryParser parser(hero, RunningTotals{count.hands, count.vppCents, vpp}, nullptr);
+    std::int64_t offset = 0;
+    HandLines lines;
+    if (ReadHistoryFileUTF8(Key(file), offset, lines) == 0)
+        parser.ParseHandHistory(lines);
+    return count;
+}
+
+std::wstring Key(const fs::path& file)
+{
+    return watch::WideFromNative(file.native());
+}
+
+Follower::Follower(std::wstring hero)
+    : m_hero(std::move(hero)),
+      m_parser(m_hero, RunningTotals{m_nHandCount, m_nVppCents, m_dVpp}, &m_log), m_watcher(true),
+      m_handler(&m_offsets, m_parser, m_log)
+{}
+
+void Follower::Scan(const fs::path& dir, std::time_t now)
+{
+    ScanHistoryFolder(Key(dir), m_offsets, now);
+}
+
+std::uint32_t Follower::Watch(const fs::path& dir)
+{
+    return m_watcher.WatchDirectory(Key(dir), &m_handler);
+}
+
+bool Follower::WaitUntilRead(const fs::path& file, std::chrono::milliseconds timeout)
+{
+    return WaitFor(
+        [&] {
+            std::error_code ec;
+            const auto size = fs::file_size(file, ec);
+            return !ec && Offset(file) == static_cast<std::int64_t>(size);
+        },
+        timeout);
+}
+
+bool Follower::Settle(const fs::path& dir)
+{
+    // Text without a hand header: read to its end, but nothing is counted.
+    const fs::path marker = dir / ("settle-" + std::to_string(++m_nSettled) + ".txt");
+    WriteFile(marker, "settled\n");
+    return WaitUntilRead(marker);
+}
+
+bool Follower::Knows(const fs::path& file) const
+{
+    return m_offsets.count(Key(file)) != 0;
+}
+
+std::int64_t Follower::Offset(const fs::path& file) const
+{
+    const auto entry = m_offsets.find(Key(file));
+    return entry == m_offsets.end() ? -1 : entry->second;
+}
+
+int RunAsNobody(const std::function<int()>& check)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        const gid_t nobody = 65534;
+        if (::setgroups(1, &nobody) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(255);
+        ::_exit(check());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
+}
+
+void SetWritten(const fs::path& file, std::time_t when)
+{
+    struct timespec times[2] = {};
+    times[0].tv_sec = when;
+    times[1] = times[0];
+    ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+}
+
+} // namespace zellwick::test
