@@ -9,8 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -72,48 +71,29 @@ TEST_F(AutoDetectTest, KeyBeforeAnySectionWinsOverBothSections)
     EXPECT_EQ(folder, Wide(m_wine.DriveC()) + L"/Top/Hero");
 }
 
-TEST_F(AutoDetectTest, OnlyTheFolderAskedForLeavesTheNicknameAndAddsNothing)
+TEST_F(AutoDetectTest, WhatIsNotAskedForIsLeftAlone)
 {
     m_wine.WriteUserIni(ClientIni().Name("Someone").Options("D:\\Hands\\").Text());
     std::wstring nickname = L"Typed";
     std::wstring folder;
-
     AutoDetect(nickname, false, folder, true);
-
     EXPECT_EQ(nickname, L"Typed");
-    EXPECT_EQ(folder, Wide(m_wine.DriveD()) + L"/Hands/");
-}
+    EXPECT_EQ(folder, Wide(m_wine.DriveD()) + L"/Hands/"); // no nickname added
 
-TEST_F(AutoDetectTest, OnlyTheNicknameAskedForLeavesTheFolder)
-{
-    m_wine.WriteUserIni(ClientIni().Options("D:\\Hands\\").Text());
-    std::wstring nickname;
-    std::wstring folder = L"/my/own";
-
+    nickname.clear();
+    folder = L"/my/own";
     AutoDetect(nickname, true, folder, false);
-
-    EXPECT_EQ(nickname, L"Hero");
+    EXPECT_EQ(nickname, L"Someone");
     EXPECT_EQ(folder, L"/my/own");
 }
 
-TEST_F(AutoDetectTest, NothingFoundGivesEmptyValues)
+TEST_F(AutoDetectTest, MissingKeysGiveEmptyValuesAndNoSeparator)
 {
     m_wine.WriteUserIni(ClientIni().Name("").Text());
+    EXPECT_EQ(DetectBoth(), std::make_pair(std::wstring(), std::wstring()));
 
-    const auto [nickname, folder] = DetectBoth();
-
-    EXPECT_EQ(nickname, L"");
-    EXPECT_EQ(folder, L"");
-}
-
-TEST_F(AutoDetectTest, FolderWithoutNameIsNotGivenASeparator)
-{
     m_wine.WriteUserIni(ClientIni().Name("").Options("D:\\Hands").Text());
-
-    const auto [nickname, folder] = DetectBoth();
-
-    EXPECT_EQ(nickname, L"");
-    EXPECT_EQ(folder, Wide(m_wine.DriveD()) + L"/Hands");
+    EXPECT_EQ(DetectBoth(), std::make_pair(std::wstring(), Wide(m_wine.DriveD()) + L"/Hands"));
 }
 
 TEST_F(AutoDetectTest, MissingFileEmptiesWhatWasAskedForAndKeepsWhatWasTyped)
@@ -167,13 +147,6 @@ TEST(WineLocationTest, PrefixIsTheVariableOrDotWineInHome)
 
     if (old)
         ::setenv("WINEPREFIX", saved.c_str(), 1);
-}
-
-TEST(WineLocationTest, LoginNameIsTheEffectiveUsers)
-{
-    const passwd* entry = ::getpwuid(::geteuid());
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(LoginName(), Wide(entry->pw_name));
 }
 
 // ---- Windows paths inside the prefix

@@ -41,7 +41,8 @@ class DlgSettingsTest : public ::testing::Test
 protected:
     DlgSettingsTest() : m_app(m_logDir.wpath(), AppName())
     {
-        m_app.LoadSettings(); // a fresh user's values
+        fs::remove(ConfPath()); // left by an earlier run of the same test (--gtest_repeat)
+        m_app.LoadSettings();   // a fresh user's values
         fs::create_directories(m_hands.path());
     }
 
