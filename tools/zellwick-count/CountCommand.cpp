@@ -1,6 +1,7 @@
 #include "tools/zellwick-count/CountCommand.h"
 
 #include "tools/zellwick-count/CountReport.h"
+#include "tools/zellwick-count/FollowCommand.h"
 #include "tools/zellwick-count/HistoryCount.h"
 
 #include <QFile>
@@ -40,7 +41,7 @@ std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& ar
         }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        if (name != "--hero" && name != "--log" && name != "--jobs") {
+        if (name != "--hero" && name != "--log" && name != "--jobs" && name != "--follow") {
             error = "unknown option " + name;
             return std::nullopt;
         }
@@ -61,6 +62,12 @@ std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& ar
             command.hero = value;
         } else if (name == "--log") {
             command.logFile = value;
+        } else if (name == "--follow") {
+            if (value.empty()) {
+                error = "--follow needs a folder";
+                return std::nullopt;
+            }
+            command.follow = value;
         } else {
             char* end = nullptr;
             const unsigned long jobs = std::strtoul(value.c_str(), &end, 10);
@@ -71,12 +78,17 @@ std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& ar
             command.jobs = static_cast<unsigned>(jobs);
         }
     }
+    if (!command.follow.empty() && !command.paths.empty()) {
+        error = "--follow takes its folder alone, without another PATH";
+        return std::nullopt;
+    }
     return command;
 }
 
 const char* CountHelpText()
 {
     return R"(Usage: zellwick-count [--hero NICK] [--json] [--log FILE] [--jobs N] [PATH...]
+       zellwick-count --follow FOLDER [--hero NICK] [--json] [--log FILE]
 
 Counts the hands in PokerStars hand-history files and the VPP the hero earned in them, the
 way Zellwick counts them while you play: each file is read from its start and analysed as
@@ -91,6 +103,14 @@ one block.
                 "total": {"hands": N, "vpp_cents": N, "files": N}}
   --log FILE   append what the analysis reports (headers it does not recognise) to FILE
   --jobs N     read N files at a time (default: one per processor); totals do not change
+  --follow FOLDER
+               count while you play, as Zellwick's Start does: the history files of FOLDER
+               (and its subfolders) written in the last 20 hours are read on from their end,
+               files created later from their start. Whenever the elapsed time (hh:mm),
+               the hands or the VPP change, a line shows them (on standard error with
+               --json). SIGINT (Ctrl+C) or SIGTERM ends it: the totals of the files that
+               gave hands are printed as above, and the exit status is 0. --log FILE takes
+               the follower's messages (otherwise they go to standard error).
   --help       this text
 
 Exit status: 0 every path was counted; 1 a path was missing or unreadable (it is named on
@@ -150,7 +170,8 @@ bool AppendLog(const std::string& file, const std::vector<FileCount>& counts)
 int RunCountCommand(const CountCommand& command)
 {
     std::string hero = command.hero;
-    std::vector<fs::path> paths = command.paths;
+    std::vector<fs::path> paths =
+        command.follow.empty() ? command.paths : std::vector<fs::path>{command.follow};
     if (hero.empty() || paths.empty()) {
         const Stored stored = ReadStoredSettings();
         if (hero.empty())
@@ -168,6 +189,8 @@ int RunCountCommand(const CountCommand& command)
                    stderr);
     if (hero.empty() || paths.empty())
         return 2;
+    if (!command.follow.empty())
+        return RunFollowCommand(command, QString::fromStdString(hero).toStdWString());
 
     std::vector<PathProblem> problems;
     const std::vector<fs::path> files = CollectHistoryFiles(paths, problems);

@@ -15,8 +15,9 @@ struct CountCommand
     std::vector<std::filesystem::path> paths; // empty: the history folder in the settings
     bool json = false;
     bool help = false;
-    std::string logFile; // empty: the analysis's log goes nowhere
-    unsigned jobs = 0;   // 0: one per processor
+    std::string logFile;          // empty: the analysis's log goes nowhere
+    unsigned jobs = 0;            // 0: one per processor
+    std::filesystem::path follow; // --follow: the folder to follow while the client writes
 };
 
 std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& args,
