@@ -1,0 +1,145 @@
+#include "tests/ui/WindowTestSupport.h"
+
+#include <QLabel>
+#include <QTest>
+
+#include <cstdio>
+#include <mutex>
+#include <regex>
+#include <sstream>
+
+namespace zellwick::test {
+
+std::string HandText(long long handNumber)
+{
+    return "PokerStars Hand #" + std::to_string(handNumber) +
+           ":  Hold'em No Limit ($0.01/$0.02 USD) - 2020/04/19 13:48:09 ET\n"
+           "Table 'Una' 6-max Seat #1 is the button\n"
+           "Seat 1: Villain ($2 in chips)\n"
+           "Seat 2: Hero ($2 in chips)\n"
+           "Villain: posts small blind $0.01\n"
+           "Hero: posts big blind $0.02\n"
+           "*** HOLE CARDS ***\n"
+           "Dealt to Hero [9s 7h]\n"
+           "Villain: raises $0.04 to $0.06\n"
+           "Hero: calls $0.04\n"
+           "*** FLOP *** [8s Qh 8h]\n"
+           "Hero: checks\n"
+           "Villain: checks\n"
+           "*** TURN *** [8s Qh 8h] [3h]\n"
+           "Hero: checks\n"
+           "Villain: checks\n"
+           "*** RIVER *** [8s Qh 8h 3h] [2d]\n"
+           "Hero: checks\n"
+           "Villain: checks\n"
+           "*** SHOW DOWN ***\n"
+           "Hero: shows [9s 7h] (a pair of Eights)\n"
+           "Villain: mucks hand\n"
+           "Hero collected $0.06 from pot\n"
+           "*** SUMMARY ***\n"
+           "Total pot $0.12 | Rake $0.06\n"
+           "Board [8s Qh 8h 3h 2d]\n"
+           "Seat 2: Hero (big blind) showed [9s 7h] and won ($0.06)\n"
+           "\n\n\n";
+}
+
+std::vector<std::string> LogLines(const std::filesystem::path& logFile)
+{
+    static const std::regex stamp(R"(^\d\d\.\d\d\.\d{4}  \d\d:\d\d:\d\d  )");
+    std::vector<std::string> lines;
+    std::istringstream text(ReadFile(logFile));
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(std::regex_replace(line, stamp, ""));
+    return lines;
+}
+
+int FindLine(const std::vector<std::string>& lines, const std::string& text, int from)
+{
+    for (int i = std::max(from, 0); i < static_cast<int>(lines.size()); ++i) {
+        if (lines[i] == text)
+            return i;
+    }
+    return -1;
+}
+
+namespace {
+
+QtMessageHandler g_previousHandler = nullptr;
+
+// The offscreen platform cannot shape a window and says so for every window; the shape is
+// still kept by the widget, where the tests read it.
+void DropMaskWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message == QLatin1String("This plugin does not support setting window masks"))
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+void QuietMaskWarnings()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { g_previousHandler = qInstallMessageHandler(DropMaskWarnings); });
+}
+
+std::wstring SettingsNameOfThisTest()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string("ZellwickTest_") + info->test_suite_name() + "_" + info->name();
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    }
+    return std::wstring(name.begin(), name.end());
+}
+
+} // namespace
+
+WindowTest::WindowTest(Prepare prepare)
+    : m_app(std::make_unique<CZellwickApp>(m_logDir.wpath(), SettingsNameOfThisTest()))
+{
+    QuietMaskWarnings();
+    if (prepare == Prepare::Nothing)
+        return;
+    // The defaults of an empty store, then what a user with a history folder has set.
+    m_app->LoadSettings();
+    m_app->m_strNickname = L"Hero";
+    m_app->m_strHistoryPath = m_history.wpath();
+}
+
+WindowTest::~WindowTest()
+{
+    m_dlg.reset();
+}
+
+CZellwickDlg& WindowTest::MakeWindow(ScreenScale scale)
+{
+    m_dlg = std::make_unique<CZellwickDlg>(*m_app, m_clock, m_sound, scale);
+    m_dlg->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+    return *m_dlg;
+}
+
+void WindowTest::Tick(std::time_t seconds)
+{
+    m_clock.Advance(seconds);
+    m_dlg->OnTimer(m_dlg->PlayTimerId());
+}
+
+QString WindowTest::Text(int id) const
+{
+    const auto* label = qobject_cast<const QLabel*>(Item(id));
+    return label ? label->text() : QStringLiteral("<no label %1>").arg(id);
+}
+
+void WindowTest::Click(int id)
+{
+    QWidget* button = Item(id);
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isVisible()) << "control " << id << " is hidden";
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+} // namespace zellwick::test
