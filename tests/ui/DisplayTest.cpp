@@ -80,6 +80,20 @@ TEST_F(DisplayTest, TheVppFontShrinksByTier)
     EXPECT_NEAR(topCell, 20, 1);
 }
 
+TEST_F(DisplayTest, TheWidestNumberOfEachTierFitsTheReadout)
+{
+    MakeWindow();
+    Click(Dlg::IDC_START);
+    std::int32_t hands = 0;
+    for (double vpp : {999.99, 9999.99, 99999.99, 999999.9}) {
+        Show(++hands, vpp);
+        const auto* readout = qobject_cast<QLabel*>(Item(Dlg::IDC_VPP));
+        const QFontMetrics metrics(readout->font());
+        EXPECT_LE(metrics.horizontalAdvance(readout->text()), readout->width())
+            << readout->text().toStdString();
+    }
+}
+
 TEST_F(DisplayTest, HandsAndVppChangeOnlyWithTheHandCount)
 {
     MakeWindow();
