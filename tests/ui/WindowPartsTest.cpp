@@ -1,4 +1,4 @@
-// The window's small parts: scaling to the screen, the rounded shape and the sound player.
+// The window's small parts: MulDiv's rounding, the rounded shape and the sound player.
 
 #include "ui/QtSoundPlayer.h"
 #include "ui/ScreenScale.h"
@@ -19,25 +19,6 @@ TEST(ScreenScaleTest, MulDivRoundsHalfAwayFromZeroAndFailsAsWindowsDoes)
     EXPECT_EQ(MulDiv(5, 1, 0), -1);
     EXPECT_EQ(MulDiv(2'000'000'000, 4, 2), -1) << "a result beyond int";
     EXPECT_EQ(MulDiv(2'000'000'000, 2, 4), 1'000'000'000) << "the product may exceed int";
-}
-
-TEST(ScreenScaleTest, DialogUnitsBecomePixelsAndScale)
-{
-    const ScreenScale at96;
-    EXPECT_EQ(at96.MapDialogRect(51, 2, 36, 12), QRect(77, 3, 54, 20));
-    EXPECT_EQ(at96.ScaleX(140), 140);
-    const ScreenScale at144(144, 144);
-    EXPECT_EQ(at144.ScaleX(140), 210);
-    EXPECT_EQ(at144.ScaleY(80), 120);
-    EXPECT_EQ(at144.MapDialogRect(51, 2, 36, 12).left(), 116);
-    EXPECT_EQ(ScreenScale(0, -5).DpiX(), 96) << "no usable resolution counts as 96";
-}
-
-TEST(WindowLookTest, WindowsColoursKeepRedInTheLowByte)
-{
-    EXPECT_EQ(FromColorRef(0x0000C0FF), QColor(0xFF, 0xC0, 0x00));
-    EXPECT_EQ(FromColorRef(0x00FF0000), QColor(0, 0, 0xFF));
-    EXPECT_EQ(FromColorRef(0xFF102030), QColor(0x30, 0x20, 0x10)) << "the top byte is no colour";
 }
 
 TEST(WindowLookTest, RoundedShapeIsSymmetricAndCutAtTheCorners)
