@@ -28,9 +28,9 @@ struct Clock
     using time_point = double;
     static double now()
     {
-        timespec spec{};
-        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &spec);
-        return static_cast<double>(spec.tv_sec) + static_cast<double>(spec.tv_nsec) * 1e-9;
+        timespec cpuTime{};
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuTime);
+        return static_cast<double>(cpuTime.tv_sec) + static_cast<double>(cpuTime.tv_nsec) * 1e-9;
     }
 };
 
