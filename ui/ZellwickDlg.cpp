@@ -1,23 +1,18 @@
-// The timer window's construction, start-up and look.
+// The timer window's construction and start-up.
 
 #include "ui/ZellwickDlg.h"
 
-#include "app/WideText.h"
 #include "app/ZellwickApp.h"
 #include "ui/Clock.h"
 #include "ui/CxSkinButton.h"
+#include "ui/DialogPrompts.h"
 #include "ui/Resources.h"
 #include "ui/SoundPlayer.h"
 #include "ui/WindowLook.h"
 
-#include <QCloseEvent>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QWindow>
 
 #include <algorithm>
-#include <cwchar>
 
 namespace {
 
@@ -45,11 +40,6 @@ constexpr ControlPlace kPlaces[] = {
     {CZellwickDlg::IDC_PAUSE, 4, 16, 14, 12},       // hidden until Start
 };
 
-// The Small look: window size and shape at 96 dpi, the buttons' pictures.
-constexpr int kSmallWidth = 140;
-constexpr int kSmallHeight = 80;
-constexpr int kSmallCorner = 15;
-constexpr int kSmallMask = 136;
 constexpr int kLabelFontHeight = 11; // the dialog font, 8 points
 constexpr const char* kLabelFace = "Arial";
 
@@ -60,27 +50,22 @@ QRect PlaceOf(int id, const ScreenScale& scale)
     return scale.MapDialogRect(place->x, place->y, place->width, place->height);
 }
 
-void SetTextColour(QWidget* widget, std::uint32_t colorRef)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, FromColorRef(colorRef));
-    widget->setPalette(palette);
-}
-
 } // namespace
 
 CZellwickDlg::CZellwickDlg(CZellwickApp& app, Clock& clock, SoundPlayer& sound, ScreenScale scale,
-                           QWidget* parent)
+                           DialogPrompts& prompts, Translucency translucency, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_app(app),
-      m_clock(clock), m_sound(sound), m_scale(scale), m_hIcon(Resources::LoadIcon(128)),
-      m_historyLog(app),
+      m_clock(clock), m_sound(sound), m_scale(scale), m_prompts(prompts),
+      m_translucency(translucency), m_hIcon(Resources::LoadIcon(128)), m_historyLog(app),
       m_parser(app.m_strNickname, RunningTotals{app.m_nHandCount, app.m_nVppCents, app.m_dVpp},
                &m_historyLog),
       m_watcher(true), m_handler(&m_mapFileOffsets, m_parser, m_historyLog)
 {
     m_app.m_bHandsAlarmRung = 0;
+    m_app.m_nAppliedSize = kSmall; // a new window has the template's layout
     setWindowTitle(QStringLiteral("Zellwick"));
     CreateControls();
+    CreateContextMenu();
     OnInitDialog();
 }
 
@@ -157,9 +142,7 @@ void CZellwickDlg::OnInitDialog()
 
 void CZellwickDlg::CreateButtons()
 {
-    m_btnStart->LoadSkin(133, 134, 134, 135, kSmallMask);
-    m_btnStop->LoadSkin(137, 138, 138, 139, kSmallMask);
-    m_btnPause->LoadSkin(144, 145, 145, 146, kSmallMask);
+    LoadSkins(kSmall);
     m_btnStart->SetTipText(QStringLiteral("Start timer"));
     m_btnStop->SetTipText(QStringLiteral("Stop timer"));
     m_btnPause->SetTipText(QStringLiteral("Pause timer"));
@@ -182,80 +165,4 @@ void CZellwickDlg::CheckSettingsForStart()
     }
     if (!m_app.m_strNickname.empty() && !m_app.m_strHistoryPath.empty() && m_app.m_bRunOnStart)
         OnStart();
-}
-
-void CZellwickDlg::ApplyStartupLook()
-{
-    update(); // the background colour is painted from the application object's member
-    setFixedSize(m_scale.ScaleX(kSmallWidth), m_scale.ScaleY(kSmallHeight));
-    m_rgnWindow = RoundRectRegion(1, 1, m_scale.ScaleX(kSmallWidth - 1),
-                                  m_scale.ScaleY(kSmallHeight - 1), kSmallCorner, kSmallCorner);
-    setMask(m_rgnWindow);
-
-    const QString face = QString::fromLatin1(kReadoutFace);
-    m_stTime->setFont(CellFont(face, m_scale.ScaleY(kTimeFontHeight), 700));
-    m_stHands->setFont(CellFont(face, m_scale.ScaleY(kHandsFontHeight), 700));
-    m_stVpp->setFont(CellFont(face, m_scale.ScaleY(m_nVppFontHeight), 700));
-    ApplyTextColours();
-
-    RestoreSavedPosition();
-    PlaceAlarmIcons();
-    ShowAlarmIndicators();
-    update();
-}
-
-void CZellwickDlg::ApplyTextColours()
-{
-    SetTextColour(m_stTime, m_app.m_crColorText);
-    SetTextColour(m_stHands, m_app.m_crColorText2);
-    SetTextColour(m_stHandsLabel, m_app.m_crColorText2);
-    SetTextColour(m_stVpp, m_app.m_crColorText3);
-    SetTextColour(m_stVppLabel, m_app.m_crColorText3);
-}
-
-void CZellwickDlg::SetOpacity(int percent)
-{
-    // Out-of-range settings are held to 1..100 %, so no value can make the window invisible.
-    percent = std::clamp(percent, 1, 100);
-    const int alpha = static_cast<int>(percent * 2.55);
-    setWindowOpacity(alpha / 255.0);
-    update();
-}
-
-void CZellwickDlg::RestoreSavedPosition()
-{
-    const std::wstring saved = m_app.ReadWindowPos();
-    if (saved.empty())
-        return;
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    // Fields that do not parse stay 0; right and bottom are not used.
-    std::swscanf(saved.c_str(), L"%d:%d:%d:%d", &left, &top, &right, &bottom);
-    move(left, top);
-}
-
-void CZellwickDlg::paintEvent(QPaintEvent* /*event*/)
-{
-    QPainter painter(this);
-    painter.fillRect(rect(), FromColorRef(m_app.m_crColorBg));
-}
-
-void CZellwickDlg::closeEvent(QCloseEvent* event)
-{
-    const QRect frame = frameGeometry();
-    m_app.WriteWindowPos(FormatW(L"%d:%d:%d:%d", frame.left(), frame.top(),
-                                 frame.left() + frame.width(), frame.top() + frame.height()));
-    QDialog::closeEvent(event);
-}
-
-void CZellwickDlg::mousePressEvent(QMouseEvent* event)
-{
-    // The window has no caption: it is dragged by its body.
-    if (event->button() == Qt::LeftButton && windowHandle() && windowHandle()->startSystemMove()) {
-        event->accept();
-        return;
-    }
-    QDialog::mousePressEvent(event);
 }

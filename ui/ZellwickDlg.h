@@ -2,17 +2,21 @@
 
 // The timer window: a tiny frameless, always-on-top window that runs the play period (Start,
 // Pause, Stop), follows the history folder while it runs, shows the play time, the hands and
-// the VPP every five seconds, and rings the alarms.
+// the VPP every five seconds, and rings the alarms. Its look (three sizes, colours, opacity,
+// rounded shape, saved place) and its commands (context menu: Settings, About, Exit) belong to
+// it too.
 
 #include "history/DirectoryChangeHandlerHistory.h"
 #include "history/HandAnalysis.h"
 #include "history/HistoryScan.h"
 #include "ui/AppHistoryLog.h"
 #include "ui/ScreenScale.h"
+#include "ui/Translucency.h"
 #include "watch/DirectoryChangeWatcher.h"
 
 #include <QDialog>
 #include <QIcon>
+#include <QRect>
 #include <QRegion>
 #include <QString>
 
@@ -23,7 +27,9 @@
 class CZellwickApp;
 class Clock;
 class CxSkinButton;
+class DialogPrompts;
 class QLabel;
+class QMenu;
 class SoundPlayer;
 
 class CZellwickDlg : public QDialog
@@ -53,11 +59,20 @@ public:
     static constexpr int kTimeSound = 169;
     static constexpr int kPlayTimerPeriodMs = 5000;
 
+    // The window's sizes.
+    enum WindowSize
+    {
+        kSmall = 0,
+        kMedium = 1,
+        kLarge = 2,
+    };
+
     // Everything the window needs from outside: the application object (settings, totals,
-    // log), the clock, the program's sound player and the screen's resolution. They must
-    // outlive the window. The window's start-up runs here, an automatic Start included.
+    // log), the clock, the program's sound player, the screen's resolution, the message boxes
+    // (for the settings dialog too) and whether the desktop shows translucent windows. They
+    // must outlive the window. The window's start-up runs here, an automatic Start included.
     CZellwickDlg(CZellwickApp& app, Clock& clock, SoundPlayer& sound, ScreenScale scale,
-                 QWidget* parent = nullptr);
+                 DialogPrompts& prompts, Translucency translucency, QWidget* parent = nullptr);
     ~CZellwickDlg() override;
 
     // The play period.
@@ -72,6 +87,18 @@ public:
     // An empty path plays the built-in sound id.
     void PlayAlarmSound(const std::wstring& path, int id);
 
+    // Commands. Settings runs the settings dialog and, after OK, applies what it changed;
+    // About shows the About box; both return when their dialog has closed.
+    void OnSettings();
+    void OnAbout();
+    // The context menu at a point of the screen; it stays open while this returns.
+    void OnContextMenu(const QPoint& globalPos);
+    QMenu* ContextMenu() const { return m_menuContext; }
+
+    // Lays the window out for a size (WindowSize); nothing for another value or for the size
+    // already applied.
+    void ApplySize(int size);
+
     // The control with that number, or null.
     QWidget* GetDlgItem(int id) const;
     // The running play timer's id; 0 while none runs.
@@ -79,6 +106,8 @@ public:
     bool IsRunning() const { return m_bRunning; }
     bool IsPaused() const { return m_bPaused; }
     const FileOffsetMap& FileOffsets() const { return m_mapFileOffsets; }
+    // Whether the window's watcher follows folder now.
+    bool IsWatchingFolder(const std::wstring& folder);
     // Height in pixels at 96 dpi of the VPP readout's font, as the display update last chose.
     int VppFontHeight() const { return m_nVppFontHeight; }
     const ScreenScale& Scale() const { return m_scale; }
@@ -100,18 +129,27 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void OnInitDialog();
     void CreateControls();
     void CreateButtons();
     void CheckSettingsForStart();
+    void CreateContextMenu();
     void ApplyStartupLook();
+    void ApplyStartupSize();
     void ApplyTextColours();
+    void ApplyBackground();
     void SetOpacity(int percent);
     void RestoreSavedPosition();
+    void LayoutForSize(int growth, int fontBase, int size);
+    void PlaceControls(int width, int height);
+    void SetLayoutFonts(int fontBase);
+    void LoadSkins(int size);
     void PlaceAlarmIcons();
     void ShowAlarmIndicators();
+    void Redraw();
 
     void EndPlayPeriod();
     void KillPlayTimer();
@@ -127,6 +165,9 @@ private:
     Clock& m_clock;
     SoundPlayer& m_sound;
     ScreenScale m_scale;
+    DialogPrompts& m_prompts;
+    Translucency m_translucency;
+    bool m_bLayeringReported = false;
 
     QIcon m_hIcon;
     QRegion m_rgnWindow;
@@ -139,10 +180,16 @@ private:
     int m_nVppFontHeight = kVppFontHeight;
     QString m_strVpp = QStringLiteral("0.00");
     std::int64_t m_timePauseBegin = 0;
+    // The window's place right after start-up placed it (its top-left corner moved by the
+    // growth of the size read then), and its rectangle as first made: every later layout
+    // derives from these two.
+    QRect m_wpStartup;
     QRect m_rcTemplate;
     bool m_bRunning = false;
     bool m_bPaused = false;
     int m_nPlayTimer = 0;
+    // The folder the running watch was started on; the history folder may change meanwhile.
+    std::wstring m_strWatchedPath;
 
     // The history files followed and how far each was read; the handler works on it.
     FileOffsetMap m_mapFileOffsets;
@@ -160,4 +207,5 @@ private:
     QLabel* m_icoVppAlarm = nullptr;
     QLabel* m_icoTimeAlarm = nullptr;
     std::map<int, QWidget*> m_controls;
+    QMenu* m_menuContext = nullptr;
 };

@@ -29,6 +29,8 @@ void CZellwickDlg::OnStart()
     // The period runs all the same: the time counts, only no hands are.
     if (error != 0)
         m_app.WriteLog(L"Failed to start watch:\n" + CDirectoryChangeWatcher::ErrorText(error));
+    else
+        m_strWatchedPath = m_app.m_strHistoryPath;
 
     m_stTime->hide();
     m_stHands->hide();
@@ -104,13 +106,24 @@ void CZellwickDlg::ScanHistoryFolder(std::wstring folder)
 
 void CZellwickDlg::StopWatchingHistoryFolder()
 {
+    // The folder the watch was started on: the settings may have named another one since,
+    // and a watch left running would go on counting into the next period.
+    const std::wstring folder =
+        m_strWatchedPath.empty() ? m_app.m_strHistoryPath : m_strWatchedPath;
+    m_strWatchedPath.clear();
     bool watching = false;
     {
         const std::lock_guard<std::recursive_mutex> lock(m_watcher.Lock());
-        watching = m_watcher.IsWatching(m_app.m_strHistoryPath);
+        watching = m_watcher.IsWatching(folder);
     }
     if (watching)
-        m_watcher.UnwatchDirectory(m_app.m_strHistoryPath);
+        m_watcher.UnwatchDirectory(folder);
+}
+
+bool CZellwickDlg::IsWatchingFolder(const std::wstring& folder)
+{
+    const std::lock_guard<std::recursive_mutex> lock(m_watcher.Lock());
+    return m_watcher.IsWatching(folder);
 }
 
 void CZellwickDlg::EndPlayPeriod()

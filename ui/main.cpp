@@ -3,9 +3,11 @@
 
 #include "app/ZellwickApp.h"
 #include "ui/Clock.h"
+#include "ui/DialogPrompts.h"
 #include "ui/QtSoundPlayer.h"
 #include "ui/ScreenScale.h"
 #include "ui/StartUp.h"
+#include "ui/Translucency.h"
 #include "ui/ZellwickDlg.h"
 
 #include <QApplication>
@@ -18,7 +20,8 @@ int main(int argc, char** argv)
     SystemClock clock;
     QtSoundPlayer sound;
     InitInstance(theApp, clock, [&] {
-        CZellwickDlg dlg(theApp, clock, sound, ScreenScale::FromScreen());
+        CZellwickDlg dlg(theApp, clock, sound, ScreenScale::FromScreen(),
+                         QtDialogPrompts::Instance(), DesktopTranslucency());
         dlg.exec();
     });
     return 0;

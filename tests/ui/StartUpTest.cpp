@@ -51,7 +51,7 @@ protected:
     bool InitInstanceForTest(CZellwickApp& app, Opened& opened)
     {
         return InitInstance(app, m_clock, [&] {
-            CZellwickDlg dlg(app, m_clock, m_sound, ScreenScale());
+            CZellwickDlg dlg(app, m_clock, m_sound, ScreenScale(), m_prompts, m_translucency);
             opened.ran = true;
             opened.running = dlg.IsRunning();
             opened.startEnabled = dlg.GetDlgItem(Dlg::IDC_START)->isEnabled();

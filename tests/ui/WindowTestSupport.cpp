@@ -66,11 +66,12 @@ namespace {
 
 QtMessageHandler g_previousHandler = nullptr;
 
-// The offscreen platform cannot shape a window and says so for every window; the shape is
-// still kept by the widget, where the tests read it.
+// The offscreen platform cannot shape a window or fix its size and says so for every window;
+// the shape and size are still kept by the widget, where the tests read them.
 void DropMaskWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (message == QLatin1String("This plugin does not support setting window masks"))
+    if (message == QLatin1String("This plugin does not support setting window masks") ||
+        message == QLatin1String("This plugin does not support propagateSizeHints()"))
         return;
     if (g_previousHandler)
         g_previousHandler(type, context, message);
@@ -116,7 +117,8 @@ WindowTest::~WindowTest()
 
 CZellwickDlg& WindowTest::MakeWindow(ScreenScale scale)
 {
-    m_dlg = std::make_unique<CZellwickDlg>(*m_app, m_clock, m_sound, scale);
+    m_dlg =
+        std::make_unique<CZellwickDlg>(*m_app, m_clock, m_sound, scale, m_prompts, m_translucency);
     m_dlg->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
     return *m_dlg;

@@ -1,17 +1,23 @@
 #pragma once
 
-// The timer window under test: a clock moved by hand, a sound player that records, the
-// application object with its log and settings in the test's own folders, and hands to write.
+// The timer window under test: a clock moved by hand, a sound player that records, message
+// boxes that record, the application object with its log and settings in the test's own
+// folders, and hands to write.
 
 #include "app/ZellwickApp.h"
 #include "tests/support/TestSupport.h"
+#include "tests/ui/SettingsTestSupport.h"
 #include "ui/Clock.h"
 #include "ui/SoundPlayer.h"
 #include "ui/ZellwickDlg.h"
 
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QString>
+#include <QTimer>
 
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +57,28 @@ std::vector<std::string> LogLines(const std::filesystem::path& logFile);
 // Index of the first line equal to text at or after from, or -1.
 int FindLine(const std::vector<std::string>& lines, const std::string& text, int from = 0);
 
+// Runs action on the modal dialog of type T as soon as one is open, from inside the event loop
+// of the call that opened it; returns at once. Fails the test if none opens within the
+// deadline.
+template <typename T>
+void WhenModalOpens(std::function<void(T&)> action)
+{
+    auto* poll = new QTimer;
+    const QDeadlineTimer deadline(10'000);
+    QObject::connect(poll, &QTimer::timeout, [poll, deadline, action = std::move(action)] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog && !deadline.hasExpired())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (dialog)
+            action(*dialog);
+        else
+            ADD_FAILURE() << "no " << T::staticMetaObject.className() << " opened";
+    });
+    poll->start(0);
+}
+
 // A window test: the application object is ready with a nickname ("Hero") and an existing,
 // empty history folder, as the settings would leave it; MakeWindow() opens the window.
 class WindowTest : public ::testing::Test
@@ -76,6 +104,9 @@ protected:
     TempDir m_history;
     FakeClock m_clock;
     RecordingSoundPlayer m_sound;
+    FakePrompts m_prompts;
+    // What the window is told of the desktop.
+    Translucency m_translucency = Translucency::Supported;
     std::unique_ptr<CZellwickApp> m_app;
     std::unique_ptr<CZellwickDlg> m_dlg;
 };

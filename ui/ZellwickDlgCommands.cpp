@@ -1,0 +1,69 @@
+// The timer window's commands: the context menu with Settings, About and Exit, and the
+// settings round trip.
+
+#include "ui/ZellwickDlg.h"
+
+#include "app/ZellwickApp.h"
+#include "ui/AboutDlg.h"
+#include "ui/CxSkinButton.h"
+#include "ui/DlgSettings.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeySequence>
+#include <QMenu>
+
+void CZellwickDlg::CreateContextMenu()
+{
+    m_menuContext = new QMenu(this);
+    const QAction* settings = m_menuContext->addAction(QStringLiteral("Settings"));
+    connect(settings, &QAction::triggered, this, [this] { OnSettings(); });
+    const QAction* about = m_menuContext->addAction(QStringLiteral("About..."));
+    connect(about, &QAction::triggered, this, [this] { OnAbout(); });
+    m_menuContext->addSeparator();
+    QAction* exit = m_menuContext->addAction(QStringLiteral("Exit"));
+    exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    exit->setShortcutVisibleInContextMenu(true);
+    // Closing saves the window's place, as the window system's own close does.
+    connect(exit, &QAction::triggered, this, [this] { close(); });
+    // Alt+F4 also where no window manager takes it first.
+    addAction(exit);
+}
+
+void CZellwickDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Readouts, labels and indicators leave the event to the window; buttons keep it.
+    OnContextMenu(event->globalPos());
+    event->accept();
+}
+
+void CZellwickDlg::OnContextMenu(const QPoint& globalPos)
+{
+    // Every item is available whether or not a play period runs.
+    m_menuContext->popup(globalPos);
+}
+
+void CZellwickDlg::OnSettings()
+{
+    CDlgSettings dlg(m_app, m_sound, this, &m_prompts);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    // The dialog has stored everything; the window takes over what shows.
+    ShowAlarmIndicators();
+    ApplyBackground();
+    SetOpacity(m_app.m_nOpacity);
+    // The dialog refuses an empty history folder, so the nickname is all that can be missing.
+    if (!m_bRunning && !m_app.m_strNickname.empty())
+        m_btnStart->setEnabled(true);
+    ApplySize(m_app.m_nSize);
+    ApplyTextColours();
+    RefreshReadouts();
+    Redraw();
+}
+
+void CZellwickDlg::OnAbout()
+{
+    CAboutDlg about(QString::fromStdWString(m_app.m_strVersion),
+                    QString::fromStdWString(m_app.m_strBuildDate), this);
+    about.exec();
+}
