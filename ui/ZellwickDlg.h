@@ -147,6 +147,7 @@ private:
     void PlaceControls(int width, int height);
     void SetLayoutFonts(int fontBase);
     void LoadSkins(int size);
+    void FitTextsToTheirPlaces();
     void PlaceAlarmIcons();
     void ShowAlarmIndicators();
     void Redraw();

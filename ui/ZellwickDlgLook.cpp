@@ -58,6 +58,21 @@ void SetTextColour(QWidget* widget, std::uint32_t colorRef)
     widget->setPalette(palette);
 }
 
+// As wide as the text needs, at least as wide as its place: a right-aligned label grows to the
+// left, any other to the right. Bold glyphs may stand a pixel past their advance.
+void WidenToText(QLabel* label)
+{
+    const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+    QRect box = label->geometry();
+    if (needed <= box.width())
+        return;
+    if (label->alignment() & Qt::AlignRight)
+        box.setLeft(box.right() - needed + 1);
+    else
+        box.setWidth(needed);
+    label->setGeometry(box);
+}
+
 void LoadSkin(CxSkinButton* button, const int (&pictures)[4], int mask)
 {
     button->LoadSkin(pictures[0], pictures[1], pictures[2], pictures[3], mask);
@@ -142,6 +157,7 @@ void CZellwickDlg::LayoutForSize(int growth, int fontBase, int size)
 
     PlaceControls(window.width(), window.height());
     SetLayoutFonts(fontBase);
+    FitTextsToTheirPlaces();
     LoadSkins(size);
 
     const int corner = kLooks[size].corner;
@@ -161,6 +177,14 @@ void CZellwickDlg::PlaceControls(int w, int h)
     m_stVppLabel->setGeometry(w / 4, 2 * (h / 3) - 2, w / 4, h / 3);
     m_btnPause->setGeometry(3, h / 3 + 8, w / 4, h / 3);
     m_stHandsLabel->setGeometry(w / 4, h / 3 - 1, w / 4, h / 3);
+}
+
+void CZellwickDlg::FitTextsToTheirPlaces()
+{
+    // The places of the smaller layouts are narrower than their fonts' widest numbers (the
+    // Small one after a larger size clips "999.99" and "Hands"); nothing is cut off instead.
+    for (QLabel* label : {m_stTime, m_stHands, m_stVpp, m_stHandsLabel, m_stVppLabel})
+        WidenToText(label);
 }
 
 void CZellwickDlg::SetLayoutFonts(int fontBase)
@@ -208,8 +232,9 @@ void CZellwickDlg::SetOpacity(int percent)
     // Asked for even where it does not show: an X server shows it once a compositing manager
     // starts.
     setWindowOpacity(alpha / 255.0);
-    if (m_translucency == Translucency::Unsupported && !m_bLayeringReported) {
-        // Once a run: it would not change before the next one.
+    // Only when translucency is wanted (100 % is opaque to the eye), and once a run: it would
+    // not change before the next one.
+    if (m_translucency == Translucency::Unsupported && percent < 100 && !m_bLayeringReported) {
         m_bLayeringReported = true;
         m_prompts.Message(this,
                           QStringLiteral("Layering is not supported in this version of Windows"),

@@ -214,4 +214,5 @@ void CZellwickDlg::RefreshReadouts()
     m_stTime->setText(m_strTime);
     m_stHands->setText(QString::number(m_nHands));
     m_stVpp->setText(m_strVpp);
+    FitTextsToTheirPlaces();
 }

@@ -99,9 +99,16 @@ protected:
         EXPECT_EQ(Item(Dlg::IDC_VPP)->geometry(), layout.vpp);
         EXPECT_EQ(Item(Dlg::IDC_START)->geometry(), layout.start);
         EXPECT_EQ(Item(Dlg::IDC_STOP)->geometry(), layout.stop);
-        EXPECT_EQ(Item(Dlg::IDC_VPP_LABEL)->geometry(), layout.vppLabel);
         EXPECT_EQ(Item(Dlg::IDC_PAUSE)->geometry(), layout.pause);
-        EXPECT_EQ(Item(Dlg::IDC_HANDS_LABEL)->geometry(), layout.handsLabel);
+        // A label wider than its place (Small's "Hands") grows to the right to show it all.
+        for (const auto& [id, place] : {std::pair{Dlg::IDC_VPP_LABEL, layout.vppLabel},
+                                        std::pair{Dlg::IDC_HANDS_LABEL, layout.handsLabel}}) {
+            const QRect shown = Item(id)->geometry();
+            EXPECT_EQ(shown.topLeft(), place.topLeft()) << id;
+            EXPECT_EQ(shown.height(), place.height()) << id;
+            EXPECT_GE(shown.width(), place.width()) << id;
+            EXPECT_LE(shown.right(), layout.time.left() + 5) << id;
+        }
 
         EXPECT_NEAR(Cell(Dlg::IDC_TIME), layout.timeCell, 1);
         EXPECT_NEAR(Cell(Dlg::IDC_HANDS_LABEL), layout.labelCell, 1);
@@ -243,6 +250,37 @@ TEST_F(WindowSizeTest, WithoutASavedPlaceTheWindowIsCentredAndGrowsFromThere)
     const QPoint startup = m_dlg->pos();
     ChooseSize(Dlg::kMedium);
     EXPECT_EQ(m_dlg->pos(), startup - QPoint(40, 40));
+}
+
+TEST_F(WindowSizeTest, NoTextIsCutOffInAnySize)
+{
+    const auto expectAllFits = [this](const std::string& when) {
+        for (int id : {Dlg::IDC_TIME, Dlg::IDC_HANDS, Dlg::IDC_VPP, Dlg::IDC_HANDS_LABEL,
+                       Dlg::IDC_VPP_LABEL}) {
+            const auto* label = qobject_cast<QLabel*>(Item(id));
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                << when << ": " << label->text().toStdString();
+            EXPECT_TRUE(m_dlg->rect().contains(label->geometry().topLeft())) << when << " " << id;
+        }
+    };
+    MakeWindow();
+    Click(Dlg::IDC_START);
+    Tick(123 * 3600);
+    std::int32_t hands = 99'990;
+    for (int size : {Dlg::kLarge, Dlg::kMedium, Dlg::kSmall}) {
+        m_app->m_nHandCount = ++hands;
+        m_app->m_dVpp = 999.99;
+        Tick(5);
+        // The new size's own VPP font, until the next hand changes it.
+        ChooseSize(size);
+        expectAllFits("size " + std::to_string(size));
+        for (double vpp : {999.99, 9999.99, 99999.99, 999999.9}) {
+            m_app->m_nHandCount = ++hands;
+            m_app->m_dVpp = vpp;
+            Tick(5);
+            expectAllFits("size " + std::to_string(size) + ", VPP " + std::to_string(vpp));
+        }
+    }
 }
 
 TEST_F(WindowSizeTest, ALargeWindowSavesItsGrownRectangleAndReturnsThere)
