@@ -1,31 +1,32 @@
 #pragma once
 
-// Helpers for the hand-analysis tests: lines from text, a log that records what it is given,
-// and totals that a parser adds to.
+// Helpers for the hand-analysis tests: lines from text, a whole hand, and one run of a parser
+// with everything a caller can see of it.
 
 #include "history/HandAnalysis.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zellwick::test {
 
-// The wide form of a file name as libcorvask takes it: UTF-8 decoded, and a byte that is not
-// UTF-8 as U+DC00 plus the byte.
-std::wstring WidePath(const std::filesystem::path& path);
-
 // One element per line of the text, split at "\n" only.
 HandLines SplitLines(std::wstring_view text);
-
-// Joins blocks of lines into one.
 HandLines Join(const std::vector<HandLines>& parts);
 
 // A header line of an ordinary cash table, stakes as written between the brackets.
 std::wstring CashHeader(std::wstring_view stakes = L"$0.01/$0.02 USD",
                         std::wstring_view handNumber = L"212330748828");
+
+// A whole hand at a 6-max table: the hero posts the big blind of 0.02, calls a raise to 0.06
+// and checks down; pot 0.12, rake 0.06. With the header recognised at $0.01/$0.02 the hero
+// earns 30 hundredths; with the header not recognised (rate 5.5) 17.
+HandLines StandardHand(const std::wstring& header = CashHeader(),
+                       const std::wstring& summary = L"Total pot $0.12 | Rake $0.06");
+constexpr int kStandardHandVpp = 30;
+constexpr int kStandardHandVppUnrecognised = 17;
 
 class RecordingLog : public HistoryLog
 {
@@ -46,10 +47,6 @@ struct Totals
     RunningTotals Refs() { return {m_nHandCount, m_nVppCents, m_dVpp}; }
 };
 
-// One block through a fresh parser.
-Totals ParseBlock(const HandLines& lines, const std::wstring& nickname, HistoryLog* log = nullptr);
-
-// Per-hand figures, as the observer reports them.
 struct EvaluatedHand
 {
     HandLines lines;
@@ -57,30 +54,20 @@ struct EvaluatedHand
     int nVppCents = 0;
 };
 
-class RecordingObserver : public HandHistoryParser::Observer
+// What one parser gave: its totals, its hands as the observer saw them, and its log.
+struct Outcome
 {
-public:
-    void OnHandEvaluated(const HandLines& hand, const HandFacts& facts, int nVppCents) override
-    {
-        m_hands.push_back({hand, facts, nVppCents});
-    }
-
-    std::vector<EvaluatedHand> m_hands;
+    Totals totals;
+    std::vector<EvaluatedHand> hands;
+    RecordingLog log;
 };
 
-std::vector<EvaluatedHand> EvaluateBlock(const HandLines& lines, const std::wstring& nickname,
-                                         HistoryLog* log = nullptr);
-
-} // namespace zellwick::test
-
-namespace zellwick::test {
-
-// A whole hand at a 6-max table: the hero posts the big blind of 0.02, calls a raise to 0.06
-// and checks down; pot 0.12, rake 0.06. With the header recognised at $0.01/$0.02 the hero
-// earns 30 hundredths; with the header not recognised (rate 5.5) 17.
-HandLines StandardHand(const std::wstring& header = CashHeader(),
-                       const std::wstring& summary = L"Total pot $0.12 | Rake $0.06");
-constexpr int kStandardHandVpp = 30;
-constexpr int kStandardHandVppUnrecognised = 17;
+// The pieces through Feed() and one Finish() of a fresh parser; one piece goes through
+// ParseHandHistory().
+Outcome RunPieces(const std::vector<HandLines>& pieces, const std::wstring& nickname = L"Hero");
+inline Outcome Evaluate(const HandLines& block, const std::wstring& nickname = L"Hero")
+{
+    return RunPieces({block}, nickname);
+}
 
 } // namespace zellwick::test

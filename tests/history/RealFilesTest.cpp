@@ -1,33 +1,31 @@
+// Real client files, each read whole through libcorvask and analysed as one block, the way
+// zellwick-count reads a file.
+
 #include "history/HandAnalysis.h"
 
 #include "corvask/corvask.h"
 #include "tests/history/HistoryTestSupport.h"
 #include "tests/support/TestSupport.h"
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-
-// Real client files, each read whole through libcorvask and analysed as one block, the way
-// zellwick-count reads a file.
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace zellwick::test;
 
-fs::path RealFilesDir()
+// The real files in name order; none when the shared data folder is not there.
+std::vector<fs::path> RealFiles(fs::path& dir)
 {
-    const fs::path shared = SharedDataDir();
-    if (shared.empty() || !fs::is_directory(shared / "real-hh"))
-        return {};
-    return shared / "real-hh";
-}
-
-std::vector<fs::path> HistoryFiles(const fs::path& dir)
-{
+    dir = SharedDataDir() / "real-hh";
     std::vector<fs::path> files;
+    if (SharedDataDir().empty() || !fs::is_directory(dir))
+        return files;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
         if (entry.is_regular_file() && entry.path().extension() == ".txt")
             files.push_back(entry.path());
@@ -40,8 +38,8 @@ HandLines ReadWhole(const fs::path& file)
 {
     std::int64_t offset = 0;
     HandLines lines;
-    const int error = ReadHistoryFileUTF8(WidePath(file), offset, lines);
-    EXPECT_EQ(error, 0) << file;
+    EXPECT_EQ(ReadHistoryFileUTF8(QString::fromUtf8(file.c_str()).toStdWString(), offset, lines), 0)
+        << file;
     return lines;
 }
 
@@ -61,65 +59,47 @@ std::wstring HeroOf(const HandLines& lines)
 // stand in front of it); nothing when every header belongs to a tournament.
 int HeadersFromTheFirstCashHeader(const HandLines& lines)
 {
-    const auto isHeader = [](std::wstring_view line) {
-        return line.starts_with(L"PokerStars Hand #") ||
-               line.starts_with(L"PokerStars Zoom Hand #");
-    };
     int count = 0;
     for (const std::wstring& raw : lines) {
         std::wstring_view line = raw;
         while (!line.empty() && (line.front() == L' ' || line.front() == L'\uFEFF'))
             line.remove_prefix(1);
-        if (count == 0 && isHeader(line) && line.find(L"Tournament") != std::wstring_view::npos)
-            continue;
-        if (isHeader(line))
+        const bool header =
+            line.starts_with(L"PokerStars Hand #") || line.starts_with(L"PokerStars Zoom Hand #");
+        if (header && (count > 0 || line.find(L"Tournament") == std::wstring_view::npos))
             ++count;
     }
     return count;
 }
 
-TEST(RealFiles, EveryFileIsCountedAsItsHeadersSay)
+TEST(RealFiles, EveryFileIsCountedAsItsHeadersSayWholeOrInPieces)
 {
-    const fs::path dir = RealFilesDir();
-    if (dir.empty())
+    fs::path dir;
+    const std::vector<fs::path> files = RealFiles(dir);
+    if (files.empty())
         GTEST_SKIP() << "no real hand histories in the shared data folder";
-    int files = 0;
-    for (const fs::path& file : HistoryFiles(dir)) {
-        const HandLines lines = ReadWhole(file);
-        const std::wstring hero = HeroOf(lines);
-        RecordingLog log;
-        const Totals totals = ParseBlock(lines, hero, &log);
+    for (const fs::path& file : files) {
         const std::string name = fs::relative(file, dir).string();
-        EXPECT_EQ(totals.m_nHandCount, HeadersFromTheFirstCashHeader(lines)) << name;
-        EXPECT_GE(totals.m_nVppCents, 0) << name;
-        EXPECT_DOUBLE_EQ(totals.m_dVpp, totals.m_nVppCents * 0.01) << name;
-        if (name.starts_with("fpdb/tour/") || name.starts_with("fpdb/summaries/")) {
-            EXPECT_EQ(totals.m_nHandCount, 0) << name << ": tournaments are not counted";
-        }
-        ++files;
-    }
-    EXPECT_GT(files, 0);
-}
-
-TEST(RealFiles, PiecesOfEveryFileGiveTheResultOfTheWholeFile)
-{
-    const fs::path dir = RealFilesDir();
-    if (dir.empty())
-        GTEST_SKIP() << "no real hand histories in the shared data folder";
-    for (const fs::path& file : HistoryFiles(dir)) {
         const HandLines lines = ReadWhole(file);
         const std::wstring hero = HeroOf(lines);
-        const Totals whole = ParseBlock(lines, hero);
-        Totals pieces;
-        HandHistoryParser parser(hero, pieces.Refs(), nullptr);
-        for (std::size_t at = 0; at < lines.size(); at += 7) {
-            const auto end =
-                lines.begin() + static_cast<std::ptrdiff_t>(std::min(at + 7, lines.size()));
-            parser.Feed(HandLines(lines.begin() + static_cast<std::ptrdiff_t>(at), end));
+        const Outcome whole = Evaluate(lines, hero);
+        EXPECT_EQ(whole.totals.m_nHandCount, HeadersFromTheFirstCashHeader(lines)) << name;
+        EXPECT_GE(whole.totals.m_nVppCents, 0) << name;
+        EXPECT_DOUBLE_EQ(whole.totals.m_dVpp, whole.totals.m_nVppCents * 0.01) << name;
+        if (name.starts_with("fpdb/tour/") || name.starts_with("fpdb/summaries/")) {
+            EXPECT_EQ(whole.totals.m_nHandCount, 0) << name << ": tournaments are not counted";
         }
-        parser.Finish();
-        EXPECT_EQ(pieces.m_nHandCount, whole.m_nHandCount) << file;
-        EXPECT_EQ(pieces.m_nVppCents, whole.m_nVppCents) << file;
+        std::vector<HandLines> pieces;
+        for (std::size_t at = 0; at < lines.size(); at += 7) {
+            pieces.emplace_back(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                                lines.begin() +
+                                    static_cast<std::ptrdiff_t>(std::min(at + 7, lines.size())));
+        }
+        if (pieces.size() > 1) {
+            const Totals fed = RunPieces(pieces, hero).totals;
+            EXPECT_EQ(fed.m_nHandCount, whole.totals.m_nHandCount) << name;
+            EXPECT_EQ(fed.m_nVppCents, whole.totals.m_nVppCents) << name;
+        }
     }
 }
 
@@ -178,8 +158,8 @@ const PinnedFile kPinned[] = {
 
 TEST(RealFiles, PinnedFilesGiveTheirHandsAndPoints)
 {
-    const fs::path dir = RealFilesDir();
-    if (dir.empty())
+    fs::path dir;
+    if (RealFiles(dir).empty())
         GTEST_SKIP() << "no real hand histories in the shared data folder";
     for (const PinnedFile& pinned : kPinned) {
         const fs::path file = dir / pinned.path;
@@ -187,7 +167,7 @@ TEST(RealFiles, PinnedFilesGiveTheirHandsAndPoints)
             ADD_FAILURE() << "missing " << pinned.path;
             continue;
         }
-        const Totals totals = ParseBlock(ReadWhole(file), pinned.hero);
+        const Totals totals = Evaluate(ReadWhole(file), pinned.hero).totals;
         EXPECT_EQ(totals.m_nHandCount, pinned.hands) << pinned.path;
         EXPECT_EQ(totals.m_nVppCents, pinned.vppCents) << pinned.path;
     }
