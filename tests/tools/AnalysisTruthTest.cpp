@@ -1,7 +1,7 @@
 // The analysis against the generator's own bookkeeping, hand by hand, over every kind of
-// generated hand.
+// generated hand: 24,000 hands in all.
 
-#include "tests/tools/GeneratedHands.h"
+#include "tests/tools/ToolTestSupport.h"
 
 #include "history/HandAnalysis.h"
 
@@ -9,32 +9,22 @@
 
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <tuple>
 
 namespace {
 
-using zellwick::genhands::Currency;
-using zellwick::genhands::GeneratorOptions;
-using zellwick::genhands::HandTruth;
-using zellwick::genhands::TableKind;
-using zellwick::test::Generate;
-using zellwick::test::GeneratedHands;
-using zellwick::test::SplitLines;
-
-struct Evaluated
-{
-    HandFacts facts;
-    int vppCents = 0;
-};
+using namespace zellwick::genhands;
+using namespace zellwick::test;
 
 class Recorder : public HandHistoryParser::Observer
 {
 public:
     void OnHandEvaluated(const HandLines&, const HandFacts& facts, int nVppCents) override
     {
-        hands.push_back({facts, nVppCents});
+        hands.emplace_back(facts, nVppCents);
     }
-    std::vector<Evaluated> hands;
+    std::vector<std::pair<HandFacts, int>> hands;
 };
 
 std::int64_t Cents(double amount)
@@ -42,59 +32,17 @@ std::int64_t Cents(double amount)
     return std::llround(amount * 100.0);
 }
 
-struct Totals
+// One hand's figures as text, so that both sides compare at once and a difference reads
+// plainly. Seats and the hero's money are read only for hands with rake.
+std::string Figures(std::int64_t pot, std::int64_t rake, int currency, int bigBlind, int vpp,
+                    int seats, std::int64_t heroInvested)
 {
-    std::int32_t hands = 0;
-    std::int32_t vppCents = 0;
-    double vpp = 0.0;
-};
-
-// Runs the analysis over the generated text as one block; returns what it saw per hand.
-std::vector<Evaluated> Analyse(const GeneratedHands& generated, const std::wstring& hero,
-                               Totals& totals)
-{
-    Recorder recorder;
-    HandHistoryParser parser(hero, RunningTotals{totals.hands, totals.vppCents, totals.vpp},
-                             nullptr);
-    parser.SetObserver(&recorder);
-    parser.ParseHandHistory(SplitLines(generated.text));
-    return recorder.hands;
-}
-
-void ExpectMatchesTruth(const std::vector<Evaluated>& seen, const std::vector<HandTruth>& truth)
-{
-    ASSERT_EQ(seen.size(), truth.size());
-    int reported = 0;
-    for (std::size_t i = 0; i < truth.size(); ++i) {
-        const HandFacts& facts = seen[i].facts;
-        const HandTruth& hand = truth[i];
-        SCOPED_TRACE("hand #" + std::to_string(hand.handId));
-        const bool same =
-            Cents(facts.dPot) == hand.potCents && Cents(facts.dRake) == hand.rakeCents &&
-            facts.nCurrency == hand.currency && facts.nBigBlindCents == hand.bigBlindCents &&
-            seen[i].vppCents == hand.vppCents &&
-            // Seats and the hero's money are read only for hands with rake.
-            (hand.rakeCents == 0 ||
-             (facts.nSeats == hand.seats && Cents(facts.dHeroInvested) == hand.heroInvestedCents));
-        if (same || ++reported > 10)
-            continue;
-        EXPECT_EQ(Cents(facts.dPot), hand.potCents);
-        EXPECT_EQ(Cents(facts.dRake), hand.rakeCents);
-        EXPECT_EQ(facts.nCurrency, hand.currency);
-        EXPECT_EQ(facts.nBigBlindCents, hand.bigBlindCents);
-        EXPECT_EQ(seen[i].vppCents, hand.vppCents);
-        if (hand.rakeCents > 0) {
-            EXPECT_EQ(facts.nSeats, hand.seats);
-            EXPECT_EQ(Cents(facts.dHeroInvested), hand.heroInvestedCents);
-        }
-        // Money is whole hundredths; a contribution summed in binary fractions can miss the
-        // hundredth it stands for, and tip a rounding that lies exactly on a half.
-        char exact[64];
-        std::snprintf(exact, sizeof exact, "%.17g", facts.dHeroInvested);
-        ADD_FAILURE() << "the hero's contribution as the analysis holds it: " << exact
-                      << ", in hundredths " << hand.heroInvestedCents;
-    }
-    EXPECT_EQ(reported, 0) << "hands that differ from the truth";
+    std::ostringstream text;
+    text << "pot " << pot << ", rake " << rake << ", currency " << currency << ", big blind "
+         << bigBlind << ", vpp " << vpp;
+    if (rake > 0)
+        text << ", seats " << seats << ", hero's money " << heroInvested;
+    return text.str();
 }
 
 class AnalysisTruth : public testing::TestWithParam<std::tuple<TableKind, std::uint64_t>>
@@ -106,15 +54,40 @@ TEST_P(AnalysisTruth, EveryHandMatchesTheGeneratorsBookkeeping)
     options.kind = std::get<0>(GetParam());
     options.seed = std::get<1>(GetParam());
     const GeneratedHands generated = Generate(options, 4000);
-    Totals totals;
-    ExpectMatchesTruth(Analyse(generated, L"Hero", totals), generated.truth);
+    std::int32_t hands = 0, vppCents = 0;
+    double vpp = 0.0;
+    const std::wstring hero = L"Hero";
+    Recorder recorder;
+    HandHistoryParser parser(hero, RunningTotals{hands, vppCents, vpp}, nullptr);
+    parser.SetObserver(&recorder);
+    parser.ParseHandHistory(SplitLines(generated.text));
 
-    std::int64_t vppCents = 0;
-    for (const HandTruth& hand : generated.truth)
-        vppCents += hand.vppCents;
-    EXPECT_EQ(totals.hands, 4000);
-    EXPECT_EQ(totals.vppCents, vppCents);
-    EXPECT_DOUBLE_EQ(totals.vpp, totals.vppCents * 0.01);
+    ASSERT_EQ(recorder.hands.size(), generated.truth.size());
+    int differing = 0;
+    std::int64_t truthVpp = 0;
+    for (std::size_t i = 0; i < generated.truth.size(); ++i) {
+        const HandTruth& hand = generated.truth[i];
+        const auto& [facts, seenVpp] = recorder.hands[i];
+        truthVpp += hand.vppCents;
+        const std::string truth =
+            Figures(hand.potCents, hand.rakeCents, hand.currency, hand.bigBlindCents, hand.vppCents,
+                    hand.seats, hand.heroInvestedCents);
+        const std::string seen =
+            Figures(Cents(facts.dPot), Cents(facts.dRake), facts.nCurrency, facts.nBigBlindCents,
+                    seenVpp, facts.nSeats, Cents(facts.dHeroInvested));
+        if (seen == truth || ++differing > 10)
+            continue;
+        // Money is whole hundredths; a contribution summed in binary fractions can miss the
+        // hundredth it stands for, and tip a rounding that lies exactly on a half.
+        char exact[64];
+        std::snprintf(exact, sizeof exact, "%.17g", facts.dHeroInvested);
+        ADD_FAILURE() << "hand #" << hand.handId << "\n  analysis: " << seen
+                      << " (the hero's money as held: " << exact << ")\n  truth:    " << truth;
+    }
+    EXPECT_EQ(differing, 0) << "hands that differ from the truth";
+    EXPECT_EQ(hands, 4000);
+    EXPECT_EQ(vppCents, truthVpp);
+    EXPECT_DOUBLE_EQ(vpp, vppCents * 0.01);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, AnalysisTruth,

@@ -57,6 +57,33 @@ bool Matches(const std::string& line, const boost::regex& pattern, boost::smatch
     return boost::regex_match(line, match, pattern);
 }
 
+// One of the client's lines that carry no money.
+bool IsOtherClientLine(const std::string& line)
+{
+    boost::smatch match;
+    return std::any_of(std::begin(kOtherLines), std::end(kOtherLines),
+                       [&](const boost::regex& pattern) { return Matches(line, pattern, match); });
+}
+
+// "$1,234.50" -> 123450, "€2" -> 200; -1 when it is no amount.
+std::int64_t ParseCents(const std::string& amount)
+{
+    std::size_t i = amount.find_first_of("0123456789");
+    if (i == std::string::npos)
+        return -1;
+    std::int64_t units = 0;
+    for (; i < amount.size() &&
+           (std::isdigit(static_cast<unsigned char>(amount[i])) || amount[i] == ',');
+         ++i) {
+        if (amount[i] != ',')
+            units = units * 10 + (amount[i] - '0');
+    }
+    std::int64_t cents = units * 100;
+    if (i + 2 < amount.size() && amount[i] == '.')
+        cents += (amount[i + 1] - '0') * 10 + (amount[i + 2] - '0');
+    return cents;
+}
+
 int CurrencyOf(const std::string& amount)
 {
     if (amount.rfind("$", 0) == 0)
@@ -83,7 +110,6 @@ public:
         m_tally.zoom = match[1].matched;
         m_tally.currency = CurrencyOf(match[2].str());
         m_tally.bigBlind = ParseCents(match[3].str());
-        m_tally.dualTime = match[5].str() != "ET";
         const std::string code = match[4].str();
         const char* codes[] = {" USD", " EUR", " GBP"};
         if (m_tally.zoom != code.empty() || (!code.empty() && code != codes[m_tally.currency]))
@@ -122,7 +148,7 @@ public:
         } else if (Matches(line, kStreet, match)) {
             m_tally.flop = true;
             m_street = Street();
-        } else if (!IsClientLine(line)) {
+        } else if (!IsOtherClientLine(line)) {
             Fail("a line of no known shape: " + line);
         }
     }
@@ -165,18 +191,6 @@ private:
 
 } // namespace
 
-bool IsClientLine(const std::string& line)
-{
-    boost::smatch match;
-    for (const boost::regex* pattern : {&kHeader, &kTable, &kPost, &kCallOrBet, &kRaise, &kUncalled,
-                                        &kCollected, &kTotal, &kDealt, &kStreet}) {
-        if (Matches(line, *pattern, match))
-            return true;
-    }
-    return std::any_of(std::begin(kOtherLines), std::end(kOtherLines),
-                       [&](const boost::regex& pattern) { return Matches(line, pattern, match); });
-}
-
 std::vector<std::vector<std::string>> SplitHands(const std::string& text)
 {
     std::vector<std::vector<std::string>> hands;
@@ -194,24 +208,6 @@ std::vector<std::vector<std::string>> SplitHands(const std::string& text)
             hands.back().push_back(std::move(line));
     }
     return hands;
-}
-
-std::int64_t ParseCents(const std::string& amount)
-{
-    std::size_t i = amount.find_first_of("0123456789");
-    if (i == std::string::npos)
-        return -1;
-    std::int64_t units = 0;
-    for (; i < amount.size() &&
-           (std::isdigit(static_cast<unsigned char>(amount[i])) || amount[i] == ',');
-         ++i) {
-        if (amount[i] != ',')
-            units = units * 10 + (amount[i] - '0');
-    }
-    std::int64_t cents = units * 100;
-    if (i + 2 < amount.size() && amount[i] == '.')
-        cents += (amount[i + 1] - '0') * 10 + (amount[i + 2] - '0');
-    return cents;
 }
 
 HandTally TallyHand(const std::vector<std::string>& lines)

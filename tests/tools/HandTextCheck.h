@@ -10,14 +10,8 @@
 
 namespace zellwick::test {
 
-// True when the line has one of the shapes the client writes in a cash-game hand.
-bool IsClientLine(const std::string& line);
-
 // The hands of a text: each one's lines, from its header on.
 std::vector<std::vector<std::string>> SplitHands(const std::string& text);
-
-// "$1,234.50" -> 123450, "€2" -> 200; -1 when it is no amount.
-std::int64_t ParseCents(const std::string& amount);
 
 struct HandTally
 {
@@ -31,7 +25,6 @@ struct HandTally
     std::int64_t putIn = 0; // everything the action lines put in, less returns
     std::int64_t collected = 0;
     bool flop = false;
-    bool dualTime = false;
     std::map<std::string, std::int64_t> contributions; // by player
     std::vector<std::string> dealtTo;
 };

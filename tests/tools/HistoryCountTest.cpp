@@ -2,19 +2,15 @@
 // by side, files that cannot be read, and what is printed.
 
 #include "tests/support/TestSupport.h"
-#include "tests/tools/GeneratedHands.h"
+#include "tests/tools/ToolTestSupport.h"
 
 #include "tools/zellwick-count/CountReport.h"
 #include "tools/zellwick-count/HistoryCount.h"
 
-#include <QByteArray>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,61 +20,38 @@ using namespace zellwick::count;
 using namespace zellwick::test;
 namespace fs = std::filesystem;
 
-std::string Hands(std::uint64_t seed, int count)
-{
-    zellwick::genhands::GeneratorOptions options;
-    options.seed = seed;
-    return Generate(options, count).text;
-}
-
-std::vector<std::string> Relative(const std::vector<fs::path>& files, const fs::path& base)
+std::vector<std::string> Collect(const std::vector<fs::path>& paths, const fs::path& base,
+                                 std::vector<PathProblem>& problems)
 {
     std::vector<std::string> names;
-    for (const fs::path& file : files)
+    for (const fs::path& file : CollectHistoryFiles(paths, problems))
         names.push_back(file.lexically_relative(base).string());
     return names;
 }
 
-TEST(CollectHistoryFiles, TakesTheTxtFilesBelowAFolderInNameOrder)
+TEST(CollectHistoryFiles, TakesTheTxtFilesBelowAFolderInNameOrderOnceEach)
 {
     TempDir folder;
     for (const char* name : {"b.txt", "a.txt", "notes.log", "sub/c.txt", "sub/deeper/d.txt",
                              "subfolder.txt/e.txt", "txt", ".txt"})
         WriteFile(folder / name, "");
-    std::vector<PathProblem> problems;
-    const auto files = CollectHistoryFiles({folder.path()}, problems);
-    EXPECT_TRUE(problems.empty());
-    EXPECT_EQ(Relative(files, folder.path()),
-              (std::vector<std::string>{"a.txt", "b.txt", "sub/c.txt", "sub/deeper/d.txt",
-                                        "subfolder.txt/e.txt"}));
-}
-
-TEST(CollectHistoryFiles, LinksBackIntoTheTreeAreNoLoopAndNothingIsTakenTwice)
-{
-    TempDir folder;
-    WriteFile(folder / "a.txt", "");
-    WriteFile(folder / "sub/b.txt", "");
+    // Links back into the tree are no loop, and nothing is taken twice; a dangling link stays
+    // in the list, so that reading it names the problem.
     fs::create_directory_symlink(folder.path(), folder / "sub" / "loop");
     fs::create_symlink(folder / "a.txt", folder / "sub" / "same.txt");
     fs::create_symlink(folder / "gone.txt", folder / "sub" / "dangling.txt");
     std::vector<PathProblem> problems;
-    const auto files = CollectHistoryFiles({folder.path(), folder / "a.txt"}, problems);
+    EXPECT_EQ(Collect({folder.path(), folder / "a.txt"}, folder.path(), problems),
+              (std::vector<std::string>{"a.txt", "b.txt", "sub/c.txt", "sub/dangling.txt",
+                                        "sub/deeper/d.txt", "subfolder.txt/e.txt"}));
     EXPECT_TRUE(problems.empty());
-    // The dangling link stays in the list: reading it names the problem.
-    EXPECT_EQ(Relative(files, folder.path()),
-              (std::vector<std::string>{"a.txt", "sub/b.txt", "sub/dangling.txt"}));
-}
 
-TEST(CollectHistoryFiles, AMissingPathIsAProblemAndTheOthersAreStillTaken)
-{
-    TempDir folder;
-    WriteFile(folder / "a.txt", "");
-    std::vector<PathProblem> problems;
-    const auto files = CollectHistoryFiles({folder / "missing", folder.path()}, problems);
+    // A missing path is a problem, and the others are still taken.
+    EXPECT_EQ(Collect({folder / "missing", folder / "b.txt"}, folder.path(), problems),
+              std::vector<std::string>{"b.txt"});
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].path, folder / "missing");
     EXPECT_EQ(problems[0].error, ENOENT);
-    EXPECT_EQ(files.size(), 1u);
 }
 
 // Runs the check as the unprivileged user nobody (65534) in a child; returns its exit code.
@@ -101,45 +74,54 @@ TEST(CountHistoryFile, AFileOrFolderWithoutPermissionIsReportedNotCounted)
         GTEST_SKIP() << "needs root to drop to another user, or to run as nobody";
     TempDir folder;
     fs::permissions(folder.path(), fs::perms(0755));
-    WriteFile(folder / "secret.txt", Hands(1, 3));
-    WriteFile(folder / "closed" / "x.txt", Hands(2, 3));
+    WriteFile(folder / "secret.txt", GeneratedText(1, 3));
+    WriteFile(folder / "closed" / "x.txt", GeneratedText(2, 3));
     fs::permissions(folder / "secret.txt", fs::perms(0600));
     fs::permissions(folder / "closed", fs::perms(0700));
-    const int fileError = AsNobody([&] {
-        const FileCount count = CountHistoryFile(folder / "secret.txt", L"Hero");
-        return count.hands == 0 ? count.error : 100;
-    });
-    EXPECT_EQ(fileError, EACCES);
-    const int folderError = AsNobody([&] {
-        std::vector<PathProblem> problems;
-        const auto files = CollectHistoryFiles({folder.path()}, problems);
-        return problems.size() == 1 && problems[0].path == folder / "closed" && files.size() == 1
-                   ? problems[0].error
-                   : 100;
-    });
-    EXPECT_EQ(folderError, EACCES);
+    EXPECT_EQ(AsNobody([&] {
+                  const FileCount count = CountHistoryFile(folder / "secret.txt", L"Hero");
+                  return count.hands == 0 ? count.error : 100;
+              }),
+              EACCES);
+    EXPECT_EQ(AsNobody([&] {
+                  std::vector<PathProblem> problems;
+                  const auto files = CollectHistoryFiles({folder.path()}, problems);
+                  return problems.size() == 1 && problems[0].path == folder / "closed" &&
+                                 files.size() == 1
+                             ? problems[0].error
+                             : 100;
+              }),
+              EACCES);
 }
 
-TEST(CountHistoryFile, InPiecesGivesWhatOneBlockGives)
+TEST(CountHistoryFile, InPiecesGivesWhatOneBlockGivesAndKeepsTheLogOnlyWhenAsked)
 {
     TempDir folder;
-    const std::string text = "\xEF\xBB\xBF" + Hands(31, 600);
-    WriteFile(folder / "h.txt", text);
-
+    const std::string text = GeneratedText(31, 600);
+    WriteFile(folder / "h.txt", "\xEF\xBB\xBF" + text);
     std::int32_t hands = 0, vppCents = 0;
     double vpp = 0;
     const std::wstring hero = L"Hero";
     HandHistoryParser parser(hero, RunningTotals{hands, vppCents, vpp}, nullptr);
-    parser.ParseHandHistory(SplitLines(text.substr(3)));
+    parser.ParseHandHistory(SplitLines(text));
     ASSERT_EQ(hands, 600);
-
     for (const std::uint64_t chunk :
-         {std::uint64_t{1}, std::uint64_t{700}, std::uint64_t{65536}, kChunkBytes}) {
+         {std::uint64_t{1}, std::uint64_t{700}, std::uint64_t{65536}, std::uint64_t{kChunkBytes}}) {
         const FileCount count = CountHistoryFile(folder / "h.txt", hero, false, chunk);
         EXPECT_EQ(count.error, 0);
         EXPECT_EQ(count.hands, hands) << chunk;
         EXPECT_EQ(count.vppCents, vppCents) << chunk;
     }
+
+    const std::string odd = "PokerStars Hand #1: Hold'em No Limit ($0.01/$0.02 USD) - no date";
+    WriteFile(folder / "odd.txt",
+              odd + "\nTable 'T' 6-max Seat #1 is the button\n\n" + GeneratedText(3, 2));
+    const FileCount quiet = CountHistoryFile(folder / "odd.txt", L"Hero");
+    EXPECT_EQ(quiet.hands, 3);
+    EXPECT_TRUE(quiet.log.empty());
+    const FileCount logged = CountHistoryFile(folder / "odd.txt", L"Hero", true);
+    EXPECT_EQ(logged.hands, 3);
+    EXPECT_NE(logged.log.find(odd), std::string::npos) << logged.log;
 }
 
 TEST(CountHistoryFiles, SideBySideGivesWhatOneAfterTheOtherGives)
@@ -148,7 +130,7 @@ TEST(CountHistoryFiles, SideBySideGivesWhatOneAfterTheOtherGives)
     std::vector<fs::path> files;
     for (int i = 0; i < 9; ++i) {
         files.push_back(folder / ("HH" + std::to_string(i) + ".txt"));
-        WriteFile(files.back(), Hands(100 + i, 50 + 40 * i));
+        WriteFile(files.back(), GeneratedText(100 + i, 50 + 40 * i));
     }
     files.push_back(folder / "missing.txt");
     const auto sequential = CountHistoryFiles(files, L"Hero", 1);
@@ -168,59 +150,27 @@ TEST(CountHistoryFiles, SideBySideGivesWhatOneAfterTheOtherGives)
     EXPECT_EQ(Total(parallel).files, 9);
 }
 
-TEST(CountHistoryFile, KeepsTheAnalysisLogOnlyWhenAsked)
-{
-    TempDir folder;
-    const std::string odd = "PokerStars Hand #1: Hold'em No Limit ($0.01/$0.02 USD) - no date";
-    WriteFile(folder / "odd.txt",
-              odd + "\nTable 'T' 6-max Seat #1 is the button\n\n" + Hands(3, 2));
-    const FileCount quiet = CountHistoryFile(folder / "odd.txt", L"Hero");
-    EXPECT_EQ(quiet.hands, 3);
-    EXPECT_TRUE(quiet.log.empty());
-    const FileCount logged = CountHistoryFile(folder / "odd.txt", L"Hero", true);
-    EXPECT_EQ(logged.hands, 3);
-    EXPECT_NE(logged.log.find(odd), std::string::npos) << logged.log;
-}
-
-TEST(CountReport, PointsHaveTwoDecimals)
-{
-    EXPECT_EQ(FormatVpp(0), "0.00");
-    EXPECT_EQ(FormatVpp(5), "0.05");
-    EXPECT_EQ(FormatVpp(120), "1.20");
-    EXPECT_EQ(FormatVpp(123456), "1234.56");
-    EXPECT_EQ(FormatVpp(-7), "-0.07");
-    EXPECT_EQ(FormatVpp(9000000000000), "90000000000.00");
-}
-
+// Counted files with growing figures, and one that could not be read.
 std::vector<FileCount> SomeCounts(const std::vector<std::string>& paths)
 {
     std::vector<FileCount> counts;
-    std::int64_t n = 1;
-    for (const std::string& path : paths) {
-        FileCount count;
-        count.path = path;
-        count.hands = n * 1000 + 7;
-        count.vppCents = n * n * 12345;
-        counts.push_back(count);
-        ++n;
-    }
-    FileCount failed;
-    failed.path = "unread.txt";
-    failed.error = EACCES;
-    counts.push_back(failed);
+    for (std::int64_t n = 1; n <= static_cast<std::int64_t>(paths.size()); ++n)
+        counts.push_back({paths[n - 1], n * 1000 + 7, n * n * 12345, 0, ""});
+    counts.push_back({"unread.txt", 0, 0, EACCES, ""});
     return counts;
 }
 
-TEST(CountReport, TheTableIsAlignedAndLeavesOutWhatCouldNotBeRead)
+TEST(CountReport, PointsHaveTwoDecimalsAndTheTableIsAlignedWithoutWhatWasNotRead)
 {
+    const std::pair<std::int64_t, const char*> points[] = {
+        {0, "0.00"},         {5, "0.05"},   {120, "1.20"},
+        {123456, "1234.56"}, {-7, "-0.07"}, {9000000000000, "90000000000.00"}};
+    for (const auto& [cents, text] : points)
+        EXPECT_EQ(FormatVpp(cents), text);
+
     const std::string table = FormatTable(
         SomeCounts({"short.txt", "a/much/longer/path name.txt", "\xC3\xA9t\xC3\xA9.txt"}));
-    std::vector<std::string> lines;
-    for (std::size_t start = 0; start < table.size();) {
-        const std::size_t end = table.find('\n', start);
-        lines.push_back(table.substr(start, end - start));
-        start = end + 1;
-    }
+    const std::vector<std::string> lines = Lines(table);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0].substr(0, 4), "FILE");
     EXPECT_EQ(lines[4].substr(0, 16), "TOTAL (3 files) ");
@@ -235,11 +185,7 @@ TEST(CountReport, TheTableIsAlignedAndLeavesOutWhatCouldNotBeRead)
 TEST(CountReport, JsonNamesEveryPathSoAParserGetsItBack)
 {
     const std::string odd = "we \"quote\" back\\slash\ttab\nnewline \xC3\xA9 \xFF end.txt";
-    const std::string json = FormatJson(SomeCounts({odd, "plain.txt"}));
-    QJsonParseError error{};
-    const QJsonObject object =
-        QJsonDocument::fromJson(QByteArray::fromStdString(json), &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << json;
+    const QJsonObject object = ParseJson(FormatJson(SomeCounts({odd, "plain.txt"})));
     const QJsonArray files = object["files"].toArray();
     ASSERT_EQ(files.size(), 2);
     EXPECT_EQ(
