@@ -21,36 +21,9 @@ using namespace zellwick::test;
 
 namespace {
 
-// The text as one word of the shell.
-std::string Quote(const std::string& text)
+QString Tool(const char* name)
 {
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-fs::path Tool(const char* name)
-{
-    return BinDir() / name;
-}
-
-bool ToolsBuilt()
-{
-    return fs::exists(Tool("zellwick-genhands")) && fs::exists(Tool("zellwick-count"));
-}
-
-// zellwick-genhands appending one whole hand per write, as the client does while the hero
-// plays.
-std::unique_ptr<QProcess> StartAppending(const fs::path& file, int hands, int seed)
-{
-    auto process = std::make_unique<QProcess>();
-    process->setProgram(QString::fromStdString(Tool("zellwick-genhands").string()));
-    process->setArguments({"--hands", QString::number(hands), "--seed", QString::number(seed),
-                           "--append-every", "0.005", "--out",
-                           QString::fromStdString(file.string())});
-    process->start();
-    return process;
+    return QString::fromStdString((BinDir() / name).string());
 }
 
 bool WaitUntilEnded(QProcess& process, std::chrono::milliseconds timeout = std::chrono::minutes(2))
@@ -58,15 +31,29 @@ bool WaitUntilEnded(QProcess& process, std::chrono::milliseconds timeout = std::
     return WaitFor([&] { return process.state() == QProcess::NotRunning; }, timeout);
 }
 
-QJsonObject CountJson(const std::vector<fs::path>& files)
+// zellwick-genhands appending one whole hand per write, as the client does while the hero
+// plays; true when it ended well.
+bool Append(const std::vector<std::pair<fs::path, int>>& files, int seed)
 {
-    std::string command = Quote(Tool("zellwick-count").string()) + " --json --hero Hero";
-    for (const fs::path& file : files)
-        command += " " + Quote(file.string());
-    std::string out;
-    EXPECT_EQ(RunCommand(command, &out), 0) << command;
-    return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (const auto& [file, hands] : files) {
+        writers.push_back(std::make_unique<QProcess>());
+        writers.back()->start(Tool("zellwick-genhands"),
+                              {"--hands", QString::number(hands), "--seed", QString::number(seed++),
+                               "--append-every", "0.005", "--out",
+                               QString::fromStdString(file.string())});
+    }
+    bool ended = true;
+    for (auto& writer : writers)
+        ended = WaitUntilEnded(*writer) && writer->exitCode() == 0 && ended;
+    return ended;
 }
+
+struct Count
+{
+    int hands = -1;
+    int vppCents = -1;
+};
 
 Count Totals(const QJsonObject& report)
 {
@@ -74,12 +61,25 @@ Count Totals(const QJsonObject& report)
     return {total["hands"].toInt(-1), total["vpp_cents"].toInt(-1)};
 }
 
+// What zellwick-count --json gives for the files.
+Count Counted(const std::vector<fs::path>& files)
+{
+    QProcess count;
+    QStringList args{"--json", "--hero", "Hero"};
+    for (const fs::path& file : files)
+        args << QString::fromStdString(file.string());
+    count.start(Tool("zellwick-count"), args);
+    EXPECT_TRUE(WaitUntilEnded(count));
+    EXPECT_EQ(count.exitCode(), 0);
+    return Totals(QJsonDocument::fromJson(count.readAllStandardOutput()).object());
+}
+
 class FollowEndToEnd : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        if (!ToolsBuilt())
+        if (!fs::exists(BinDir() / "zellwick-genhands") || !fs::exists(BinDir() / "zellwick-count"))
             GTEST_SKIP() << "zellwick-genhands and zellwick-count are not built";
     }
 
@@ -94,16 +94,10 @@ TEST_F(FollowEndToEnd, HandsAppendedByAnotherProcessCountAsACountOfTheirText)
     fs::create_directory(dir / "2024");
     const fs::path first = dir / "HH20240105 Caph - $0.01-$0.02 - USD No Limit Hold'em.txt";
     const fs::path second = dir / "2024" / "HH20240105 Vera - $1-$2 - USD No Limit Hold'em.txt";
-    auto writerA = StartAppending(first, 150, 21);
-    auto writerB = StartAppending(second, 100, 22);
-    ASSERT_TRUE(WaitUntilEnded(*writerA));
-    ASSERT_TRUE(WaitUntilEnded(*writerB));
-    ASSERT_EQ(writerA->exitCode(), 0);
-    ASSERT_EQ(writerB->exitCode(), 0);
+    ASSERT_TRUE(Append({{first, 150}, {second, 100}}, 21));
     ASSERT_TRUE(follower.WaitUntilRead(first));
     ASSERT_TRUE(follower.WaitUntilRead(second));
-
-    const Count counted = Totals(CountJson({first, second}));
+    const Count counted = Counted({first, second});
     EXPECT_EQ(counted.hands, 250);
     EXPECT_EQ(follower.m_nHandCount, counted.hands);
     EXPECT_EQ(follower.m_nVppCents, counted.vppCents);
@@ -116,11 +110,10 @@ class FollowCommand : public FollowEndToEnd
 protected:
     void StartFollowing(const QStringList& extra = {})
     {
-        follow.setProgram(QString::fromStdString(Tool("zellwick-count").string()));
-        follow.setArguments(
+        follow.start(
+            Tool("zellwick-count"),
             QStringList{"--follow", QString::fromStdString(dir.path().string()), "--hero", "Hero"} +
-            extra);
-        follow.start();
+                extra);
         ASSERT_TRUE(WaitFor([&] { return Err().find("following") != std::string::npos; })) << Err();
     }
 
@@ -155,16 +148,12 @@ TEST_F(FollowCommand, CountsWhatIsAppendedUntilInterruptedAndPrintsTheTotals)
     // Written before the start: its earlier hands are not counted, the appended ones are.
     const fs::path old = dir / "HH20240104 Kepler - $0.05-$0.10 - USD No Limit Hold'em.txt";
     WriteFile(old, "");
-    auto earlier = StartAppending(old, 20, 31);
-    ASSERT_TRUE(WaitUntilEnded(*earlier));
-    const auto oldSize = static_cast<std::streamoff>(fs::file_size(old));
+    ASSERT_TRUE(Append({{old, 20}}, 31));
+    const auto oldSize = static_cast<std::size_t>(fs::file_size(old));
 
     StartFollowing({"--json"});
     const fs::path created = dir / "HH20240105 Una - $0.01-$0.02 - USD No Limit Hold'em.txt";
-    auto writerA = StartAppending(created, 120, 32);
-    auto writerB = StartAppending(old, 60, 33);
-    ASSERT_TRUE(WaitUntilEnded(*writerA));
-    ASSERT_TRUE(WaitUntilEnded(*writerB));
+    ASSERT_TRUE(Append({{created, 120}, {old, 60}}, 32));
     // The live line (on standard error with --json) shows every hand before the stop.
     ASSERT_TRUE(WaitFor([&] { return Err().find("  180 hands  ") != std::string::npos; },
                         std::chrono::minutes(1)))
@@ -173,15 +162,13 @@ TEST_F(FollowCommand, CountsWhatIsAppendedUntilInterruptedAndPrintsTheTotals)
 
     // The same text counted afterwards: the new file whole, the old one from its size then.
     TempDir scratch;
-    const fs::path appended = scratch / "appended.txt";
-    WriteFile(appended, ReadFile(old).substr(static_cast<size_t>(oldSize)));
-    const QJsonObject expected = CountJson({created, appended});
+    WriteFile(scratch / "appended.txt", ReadFile(old).substr(oldSize));
+    const Count expected = Counted({created, scratch / "appended.txt"});
     const QJsonObject followed = QJsonDocument::fromJson(QByteArray::fromStdString(Out())).object();
     ASSERT_FALSE(followed.isEmpty()) << Out();
     EXPECT_EQ(Totals(followed).hands, 180);
-    EXPECT_EQ(Totals(followed).hands, Totals(expected).hands);
-    EXPECT_EQ(Totals(followed).vppCents, Totals(expected).vppCents);
-
+    EXPECT_EQ(Totals(followed).hands, expected.hands);
+    EXPECT_EQ(Totals(followed).vppCents, expected.vppCents);
     const QJsonArray files = followed["files"].toArray();
     ASSERT_EQ(files.size(), 2);
     EXPECT_EQ(files[0].toObject()["path"].toString().toStdString(), old.string());
@@ -193,8 +180,7 @@ TEST_F(FollowCommand, CountsWhatIsAppendedUntilInterruptedAndPrintsTheTotals)
 TEST_F(FollowCommand, SigtermEndsItAsWellAndTheTableIsPrinted)
 {
     StartFollowing();
-    const fs::path created = dir / "HH new.txt";
-    WriteFile(created, Hands(3));
+    WriteFile(dir / "HH new.txt", Hands(3));
     ASSERT_TRUE(WaitFor([&] { return Out().find("  3 hands  0.90 VPP") != std::string::npos; }))
         << Out();
     Interrupt(SIGTERM);
@@ -203,16 +189,19 @@ TEST_F(FollowCommand, SigtermEndsItAsWellAndTheTableIsPrinted)
 
 TEST_F(FollowCommand, AFolderThatCannotBeWatchedIsAnError)
 {
-    const std::string tool = Quote(Tool("zellwick-count").string()) + " --hero Hero --follow ";
-    std::string out;
-    EXPECT_EQ(RunCommand(tool + Quote((dir / "missing").string()) + " 2>&1", &out), 1);
-    EXPECT_NE(out.find("cannot follow"), std::string::npos) << out;
-    out.clear();
-    EXPECT_EQ(RunCommand(tool + Quote(dir.path().string()) + " other 2>&1", &out), 2);
-    EXPECT_NE(out.find("--follow takes its folder alone"), std::string::npos) << out;
-    out.clear();
-    EXPECT_EQ(RunCommand(Quote(Tool("zellwick-count").string()) + " --help", &out), 0);
-    EXPECT_NE(out.find("--follow FOLDER"), std::string::npos);
+    const auto run = [](const QStringList& args, int status, const std::string& says) {
+        QProcess count;
+        count.setProcessChannelMode(QProcess::MergedChannels);
+        count.start(Tool("zellwick-count"), args);
+        ASSERT_TRUE(WaitUntilEnded(count));
+        EXPECT_EQ(count.exitCode(), status);
+        const std::string out = count.readAll().toStdString();
+        EXPECT_NE(out.find(says), std::string::npos) << out;
+    };
+    const QString folder = QString::fromStdString(dir.path().string());
+    run({"--hero", "Hero", "--follow", folder + "/missing"}, 1, "cannot follow");
+    run({"--hero", "Hero", "--follow", folder, "other"}, 2, "--follow takes its folder alone");
+    run({"--help"}, 0, "--follow FOLDER");
 }
 
 } // namespace

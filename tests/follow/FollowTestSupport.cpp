@@ -60,23 +60,9 @@ std::string Hands(int count, int first)
 size_t MemoryLog::Count(const std::wstring& text) const
 {
     size_t found = 0;
-    for (const std::wstring& line : m_lines) {
-        if (line.find(text) != std::wstring::npos)
-            ++found;
-    }
+    for (const std::wstring& line : m_lines)
+        found += line.find(text) != std::wstring::npos ? 1 : 0;
     return found;
-}
-
-Count CountWholeFile(const fs::path& file, const std::wstring& hero)
-{
-    Count count;
-    double vpp = 0.0;
-    HandHistoryParser parser(hero, RunningTotals{count.hands, count.vppCents, vpp}, nullptr);
-    std::int64_t offset = 0;
-    HandLines lines;
-    if (ReadHistoryFileUTF8(Key(file), offset, lines) == 0)
-        parser.ParseHandHistory(lines);
-    return count;
 }
 
 std::wstring Key(const fs::path& file)
@@ -84,9 +70,15 @@ std::wstring Key(const fs::path& file)
     return watch::WideFromNative(file.native());
 }
 
-Follower::Follower(std::wstring hero)
-    : m_hero(std::move(hero)),
-      m_parser(m_hero, RunningTotals{m_nHandCount, m_nVppCents, m_dVpp}, &m_log), m_watcher(true),
+std::wstring ReadErrorLine(int error, const fs::path& file)
+{
+    std::wstring text;
+    ErrorShow(static_cast<std::uint32_t>(error), text);
+    return L"Error <" + text + L"> while  ReadHistoryFile = " + Key(file);
+}
+
+Follower::Follower()
+    : m_parser(m_hero, RunningTotals{m_nHandCount, m_nVppCents, m_dVpp}, &m_log), m_watcher(true),
       m_handler(&m_offsets, m_parser, m_log)
 {}
 
@@ -117,6 +109,12 @@ bool Follower::Settle(const fs::path& dir)
     const fs::path marker = dir / ("settle-" + std::to_string(++m_nSettled) + ".txt");
     WriteFile(marker, "settled\n");
     return WaitUntilRead(marker);
+}
+
+void Follower::AddedAndModified(const fs::path& file)
+{
+    m_handler.OnFileAdded(Key(file));
+    m_handler.OnFileModified(Key(file));
 }
 
 bool Follower::Knows(const fs::path& file) const

@@ -38,37 +38,32 @@ public:
     std::vector<std::wstring> m_raw;
 };
 
-struct Count
-{
-    std::int32_t hands = 0;
-    std::int32_t vppCents = 0;
-};
-
-// What one read of the whole file from its start gives, through a fresh parser.
-Count CountWholeFile(const std::filesystem::path& file, const std::wstring& hero = L"Hero");
-
 // The path as the watcher and the handler speak it.
 std::wstring Key(const std::filesystem::path& file);
+
+// The log line of a history file that could not be read for the error.
+std::wstring ReadErrorLine(int error, const std::filesystem::path& file);
 
 class Follower
 {
 public:
-    explicit Follower(std::wstring hero = L"Hero");
+    Follower();
 
     void Scan(const std::filesystem::path& dir, std::time_t now = std::time(nullptr));
     std::uint32_t Watch(const std::filesystem::path& dir);
     // Waits, delivering the watch's reports, until the file is followed and read to its end.
     bool WaitUntilRead(const std::filesystem::path& file,
                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
-    // Creates a new followed file with one hand in dir and waits until it was read: every
-    // report made before has then been delivered. The hand is taken off the totals again.
+    // Creates a new followed file without a hand in dir and waits until it was read: every
+    // report made before has then been delivered.
     bool Settle(const std::filesystem::path& dir);
+    // The handler called directly, as the watch calls it for a new file that changed.
+    void AddedAndModified(const std::filesystem::path& file);
 
-    Count Totals() const { return {m_nHandCount, m_nVppCents}; }
     bool Knows(const std::filesystem::path& file) const;
     std::int64_t Offset(const std::filesystem::path& file) const;
 
-    std::wstring m_hero;
+    std::wstring m_hero = L"Hero";
     std::int32_t m_nHandCount = 0;
     std::int32_t m_nVppCents = 0;
     double m_dVpp = 0.0;

@@ -1,7 +1,6 @@
 // Following under load and under faults: nothing is counted twice or lost, every failure
 // leaves one clear log line, and nothing crashes.
 
-#include "corvask/corvask.h"
 #include "tests/follow/FollowTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -11,7 +10,6 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -31,8 +29,7 @@ constexpr size_t kHugeAppendBytes = size_t{100} << 20;
 
 bool WriteAll(int fd, const std::string& text)
 {
-    size_t written = 0;
-    while (written < text.size()) {
+    for (size_t written = 0; written < text.size();) {
         const ssize_t result = ::write(fd, text.data() + written, text.size() - written);
         if (result < 0 && errno == EINTR)
             continue;
@@ -86,19 +83,16 @@ TEST(FollowLoad, HundredFilesAppendedAThousandTimesCountEveryHandOnce)
     TempDir dir;
     Follower follower;
     ASSERT_EQ(follower.Watch(dir.path()), 0u);
-
+    const auto file = [&](int f) { return dir / ("HH table " + std::to_string(f) + ".txt"); };
     std::atomic<bool> done{false};
     std::atomic<bool> failed{false};
     std::thread writer([&] {
         std::vector<std::unique_ptr<HandAppender>> files;
         for (int f = 0; f < kFiles; ++f)
-            files.push_back(
-                std::make_unique<HandAppender>(dir / ("HH table " + std::to_string(f) + ".txt")));
+            files.push_back(std::make_unique<HandAppender>(file(f)));
         for (int a = 0; a < kAppendsPerFile && !failed; ++a) {
-            for (int f = 0; f < kFiles; ++f) {
-                if (!files[f]->Append(Hand(a * kFiles + f)))
-                    failed = true;
-            }
+            for (int f = 0; f < kFiles; ++f)
+                failed = failed || !files[f]->Append(Hand(a * kFiles + f));
         }
         done = true;
     });
@@ -107,11 +101,8 @@ TEST(FollowLoad, HundredFilesAppendedAThousandTimesCountEveryHandOnce)
     writer.join();
     ASSERT_TRUE(written);
     ASSERT_FALSE(failed);
-    for (int f = 0; f < kFiles; ++f) {
-        ASSERT_TRUE(follower.WaitUntilRead(dir / ("HH table " + std::to_string(f) + ".txt"),
-                                           std::chrono::minutes(5)))
-            << f;
-    }
+    for (int f = 0; f < kFiles; ++f)
+        ASSERT_TRUE(follower.WaitUntilRead(file(f), std::chrono::minutes(5))) << f;
     EXPECT_EQ(follower.m_nHandCount, kFiles * kAppendsPerFile);
     EXPECT_EQ(follower.m_nVppCents, kFiles * kAppendsPerFile * kHandVppCents);
     EXPECT_TRUE(follower.m_log.m_lines.empty());
@@ -125,21 +116,19 @@ TEST(FollowLoad, AHugeAppendAtOnceIsCountedWhole)
     const fs::path file = dir / "HH huge.txt";
     WriteFile(file, Hand(1));
     ASSERT_TRUE(follower.WaitUntilRead(file));
-
     std::string text;
-    int hands = 0;
+    int hands = 1;
     while (text.size() < kHugeAppendBytes)
-        text += Hand(++hands + 1);
+        text += Hand(++hands);
     // Written on this thread, so no read runs while the write is half done.
     const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     ASSERT_TRUE(WriteAll(fd, text));
     ::close(fd);
     text = std::string();
-
     ASSERT_TRUE(follower.WaitUntilRead(file, std::chrono::minutes(5)));
-    EXPECT_EQ(follower.m_nHandCount, 1 + hands);
-    EXPECT_EQ(follower.m_nVppCents, (1 + hands) * kHandVppCents);
+    EXPECT_EQ(follower.m_nHandCount, hands);
+    EXPECT_EQ(follower.m_nVppCents, hands * kHandVppCents);
     EXPECT_TRUE(follower.m_log.m_lines.empty());
 }
 
@@ -168,19 +157,13 @@ TEST(FollowFaults, AFileDeletedWhileItIsReadKeepsWhatWasReadAndLogsOnce)
     WriteFile(file, Hands(total));
     DeleteOnFirstHand observer(file);
     follower.m_parser.SetObserver(&observer);
-    follower.m_handler.OnFileAdded(Key(file));
-    follower.m_handler.OnFileModified(Key(file));
+    follower.AddedAndModified(file);
     follower.m_parser.SetObserver(nullptr);
-
     EXPECT_FALSE(fs::exists(file));
     EXPECT_GT(follower.m_nHandCount, 0);
     EXPECT_LT(follower.m_nHandCount, total);
     EXPECT_EQ(follower.m_nVppCents, follower.m_nHandCount * kHandVppCents);
-    std::wstring text;
-    ErrorShow(ENOENT, text);
-    ASSERT_EQ(follower.m_log.m_lines.size(), 1u);
-    EXPECT_EQ(follower.m_log.m_lines[0],
-              L"Error <" + text + L"> while  ReadHistoryFile = " + Key(file));
+    EXPECT_EQ(follower.m_log.m_lines, std::vector<std::wstring>{ReadErrorLine(ENOENT, file)});
 }
 
 TEST(FollowFaults, AFileThatMayNotBeReadLogsOnceAndCountsNothing)
@@ -190,14 +173,10 @@ TEST(FollowFaults, AFileThatMayNotBeReadLogsOnceAndCountsNothing)
     const fs::path file = dir / "HH private.txt";
     WriteFile(file, Hands(2));
     fs::permissions(file, fs::perms(0600));
-    std::wstring denied;
-    ErrorShow(EACCES, denied);
-    const std::wstring expected = L"Error <" + denied + L"> while  ReadHistoryFile = " + Key(file);
-
+    const std::wstring expected = ReadErrorLine(EACCES, file);
     const int status = RunAsNobody([&] {
         Follower follower;
-        follower.m_handler.OnFileAdded(Key(file));
-        follower.m_handler.OnFileModified(Key(file));
+        follower.AddedAndModified(file);
         if (follower.m_nHandCount != 0)
             return 1;
         if (follower.m_log.m_lines != std::vector<std::wstring>{expected})
@@ -223,7 +202,6 @@ TEST(FollowFaults, ABinaryFileWithATxtNameIsReportedOnceAndCountsNothing)
     ASSERT_TRUE(follower.Settle(dir.path()));
     AppendFile(file, junk);
     ASSERT_TRUE(follower.Settle(dir.path()));
-
     EXPECT_EQ(follower.m_nHandCount, 0);
     EXPECT_EQ(follower.m_log.m_lines,
               std::vector<std::wstring>{L"Binary data (not text) in history file = " + Key(file)});
@@ -237,12 +215,13 @@ TEST(FollowFaults, TheWatchedFolderDeletedEndsTheWatchWithOneLogLine)
 {
     TempDir base;
     const fs::path history = base / "history";
-    WriteFile(history / "HH table.txt", Hand(1));
+    const fs::path file = history / "HH table.txt";
+    WriteFile(file, Hand(1));
     Follower follower;
     follower.Scan(history);
     ASSERT_EQ(follower.Watch(history), 0u);
-    AppendFile(history / "HH table.txt", Hand(2));
-    ASSERT_TRUE(follower.WaitUntilRead(history / "HH table.txt"));
+    AppendFile(file, Hand(2));
+    ASSERT_TRUE(follower.WaitUntilRead(file));
 
     fs::remove_all(history);
     ASSERT_TRUE(
@@ -253,12 +232,12 @@ TEST(FollowFaults, TheWatchedFolderDeletedEndsTheWatchWithOneLogLine)
     EXPECT_EQ(follower.m_nHandCount, 1);
 
     // The next play period on the folder, made again, works.
-    WriteFile(history / "HH table.txt", Hand(3));
+    WriteFile(file, Hand(3));
     follower.m_offsets.clear();
     follower.Scan(history);
     ASSERT_EQ(follower.Watch(history), 0u);
-    AppendFile(history / "HH table.txt", Hand(4));
-    ASSERT_TRUE(follower.WaitUntilRead(history / "HH table.txt"));
+    AppendFile(file, Hand(4));
+    ASSERT_TRUE(follower.WaitUntilRead(file));
     EXPECT_EQ(follower.m_nHandCount, 2);
 }
 

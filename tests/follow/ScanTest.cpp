@@ -3,8 +3,6 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace zellwick::test;
@@ -25,69 +23,62 @@ protected:
         return file;
     }
 
-    FileOffsetMap Scan(const std::wstring& folder)
+    FileOffsetMap Scan(const std::wstring& folder, FileOffsetMap offsets = {})
     {
-        FileOffsetMap offsets;
         ScanHistoryFolder(folder, offsets, now);
         return offsets;
     }
-    FileOffsetMap Scan() { return Scan(Key(dir.path())); }
 
     TempDir dir;
     const std::time_t now = std::time(nullptr);
 };
 
-TEST_F(HistoryScan, TakesOnlyNamesBeginningWithHHAndEndingWithDotTxt)
+TEST_F(HistoryScan, EntersRecentHHTxtFilesToAnyDepthAtTheirSizeAndKeepsOtherEntries)
 {
-    const fs::path taken = Put("HH20240101 Una.txt", 0, 123);
-    const fs::path shortest = Put("HH.txt", 0, 7);
-    Put("hh20240101 lower.txt");
-    Put("HH20240101 upper.TXT");
-    Put("HH20240101 kept.txt.bak");
-    Put("xHH20240101.txt");
-    Put("H.txt");
-    Put("HH20240101 no extension");
+    struct File
+    {
+        std::string name;
+        std::time_t age;
+        bool taken;
+    };
+    const File files[] = {
+        {"HH20240101 Una.txt", 0, true},
+        {"HH.txt", 0, true},
+        {"2024/01/Una/HH deep.txt", 0, true},
+        {"HH known.txt", 0, true},
+        // Names begin with "HH" and end with ".txt", letter case counting.
+        {"hh20240101 lower.txt", 0, false},
+        {"HH20240101 upper.TXT", 0, false},
+        {"HH20240101 kept.txt.bak", 0, false},
+        {"xHH20240101.txt", 0, false},
+        {"H.txt", 0, false},
+        {"HH20240101 no extension", 0, false},
+        {"2024/01/Una/hh deep.txt", 0, false},
+        // Written within twenty whole hours, or in the future.
+        {"HH recent.txt", 20 * kHour + 59 * 60 + 59, true},
+        {"HH future.txt", -3 * kHour, true},
+        {"HH old.txt", 21 * kHour, false},
+        {"HH ancient.txt", now + 5 * 365 * 24 * kHour, false}, // before 1970
+    };
+    FileOffsetMap expected{{L"/elsewhere/HH x.txt", 9}};
+    std::size_t size = 1;
+    for (const File& file : files) {
+        const fs::path path = Put(file.name, file.age, ++size);
+        if (file.taken)
+            expected[Key(path)] = static_cast<std::int64_t>(size);
+    }
     fs::create_directory(dir / "HH folder.txt");
-
-    const FileOffsetMap offsets = Scan();
-    EXPECT_EQ(offsets, (FileOffsetMap{{Key(taken), 123}, {Key(shortest), 7}}));
-}
-
-TEST_F(HistoryScan, TakesFilesWrittenWithinTwentyWholeHours)
-{
-    const fs::path recent = Put("HH recent.txt", 20 * kHour + 59 * 60 + 59);
-    const fs::path future = Put("HH future.txt", -3 * kHour);
-    Put("HH old.txt", 21 * kHour);
-    Put("HH ancient.txt", now + 5 * 365 * 24 * kHour); // before 1970
-
-    const FileOffsetMap offsets = Scan();
-    EXPECT_EQ(offsets.size(), 2u);
-    EXPECT_EQ(offsets.count(Key(recent)), 1u);
-    EXPECT_EQ(offsets.count(Key(future)), 1u);
-}
-
-TEST_F(HistoryScan, EntersSubfoldersToAnyDepthWithTheWatchersKeys)
-{
-    const fs::path deep = Put("2024/01/Una/HH deep.txt", 0, 42);
-    Put("2024/01/Una/hh deep.txt");
-    const FileOffsetMap offsets = Scan();
-    ASSERT_EQ(offsets.size(), 1u);
-    EXPECT_EQ(offsets.begin()->first, Key(dir.path()) + L"/2024/01/Una/HH deep.txt");
-    EXPECT_EQ(offsets.begin()->second, 42);
-
+    const fs::path before = fs::current_path();
+    const FileOffsetMap offsets =
+        Scan(Key(dir.path()), {{Key(dir / "HH known.txt"), 3}, {L"/elsewhere/HH x.txt", 9}});
+    EXPECT_EQ(offsets, expected);
+    EXPECT_EQ(offsets.count(Key(dir.path()) + L"/2024/01/Una/HH deep.txt"), 1u);
+    EXPECT_EQ(fs::current_path(), before);
     // A folder given with its separator gives the same keys, not a doubled separator.
-    EXPECT_EQ(Scan(Key(dir.path()) + L"/"), offsets);
+    EXPECT_EQ(Scan(Key(dir.path()) + L"/", {{L"/elsewhere/HH x.txt", 9}}), expected);
 }
 
-TEST_F(HistoryScan, KeepsOtherEntriesAndSetsFoundOnesToTheirSize)
-{
-    const fs::path file = Put("HH known.txt", 0, 55);
-    FileOffsetMap offsets{{Key(file), 3}, {L"/elsewhere/HH x.txt", 9}};
-    ScanHistoryFolder(Key(dir.path()), offsets, now);
-    EXPECT_EQ(offsets, (FileOffsetMap{{Key(file), 55}, {L"/elsewhere/HH x.txt", 9}}));
-}
-
-TEST_F(HistoryScan, NeverFollowsLinksSoALoopEnds)
+TEST_F(HistoryScan, NeverFollowsLinksBelowTheFolderButTheFolderItselfMayBeOne)
 {
     const fs::path inside = Put("a/HH inside.txt");
     fs::create_directory_symlink(dir.path(), dir / "a" / "loop");
@@ -96,35 +87,18 @@ TEST_F(HistoryScan, NeverFollowsLinksSoALoopEnds)
     WriteFile(outside / "HH outside.txt", "x");
     fs::create_directory_symlink(outside.path(), dir / "elsewhere");
     fs::create_symlink(outside / "HH outside.txt", dir / "HH link.txt");
+    EXPECT_EQ(Scan(Key(dir.path())), (FileOffsetMap{{Key(inside), 10}}));
 
-    const FileOffsetMap offsets = Scan();
-    EXPECT_EQ(offsets, (FileOffsetMap{{Key(inside), 10}}));
-}
-
-TEST_F(HistoryScan, FollowsTheFolderItselfWhenItIsALink)
-{
-    const fs::path file = Put("HH linked.txt", 0, 5);
-    TempDir other;
-    const fs::path link = other / "history";
+    const fs::path link = outside / "history";
     fs::create_directory_symlink(dir.path(), link);
-    EXPECT_EQ(Scan(Key(link)), (FileOffsetMap{{Key(link / "HH linked.txt"), 5}}));
-    (void)file;
+    EXPECT_EQ(Scan(Key(link)), (FileOffsetMap{{Key(link / "a" / "HH inside.txt"), 10}}));
 }
 
-TEST_F(HistoryScan, LeavesTheCurrentFolderAlone)
-{
-    Put("sub/HH x.txt");
-    const fs::path before = fs::current_path();
-    Scan();
-    EXPECT_EQ(fs::current_path(), before);
-}
-
-TEST_F(HistoryScan, AMissingOrEmptyFolderFindsNothing)
+TEST_F(HistoryScan, AMissingOrEmptyFolderOrAFileFindsNothing)
 {
     EXPECT_TRUE(Scan(Key(dir / "missing")).empty());
     EXPECT_TRUE(Scan(L"").empty());
-    const fs::path file = Put("HH plain.txt");
-    EXPECT_TRUE(Scan(Key(file)).empty()); // a file is not a folder
+    EXPECT_TRUE(Scan(Key(Put("HH plain.txt"))).empty());
 }
 
 TEST_F(HistoryScan, SkipsFoldersItMayNotRead)
@@ -135,10 +109,9 @@ TEST_F(HistoryScan, SkipsFoldersItMayNotRead)
     fs::permissions(dir / "open", fs::perms(0755));
     fs::permissions(dir / "closed", fs::perms(0700));
     const std::wstring folder = Key(dir.path());
-    const std::time_t at = now;
     const int status = RunAsNobody([&] {
         FileOffsetMap offsets;
-        ScanHistoryFolder(folder, offsets, at);
+        ScanHistoryFolder(folder, offsets, now);
         return offsets == FileOffsetMap{{Key(open), 10}} ? 0 : 1;
     });
     if (status < 0)
