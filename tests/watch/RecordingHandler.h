@@ -1,6 +1,8 @@
 #pragma once
 
+#include "tests/support/TestSupport.h"
 #include "watch/DirectoryChangeHandler.h"
+#include "watch/PathText.h"
 
 #include <chrono>
 #include <cstdint>
@@ -11,6 +13,12 @@
 #include <vector>
 
 namespace zellwick::test {
+
+// Narrow text of a wide path, for messages and comparisons.
+inline std::string Narrow(const std::wstring& text)
+{
+    return zellwick::watch::NativeFromWide(text);
+}
 
 // A handler that writes down every call it receives, under a lock, with the thread it ran on.
 class RecordingHandler : public CDirectoryChangeHandler
@@ -25,40 +33,94 @@ public:
         std::thread::id thread;
     };
 
-    ~RecordingHandler() override;
+    // Our own operations still hear about the last reports of our folders.
+    ~RecordingHandler() override { UnwatchFromBoundWatcher(); }
 
-    void OnFileAdded(const std::wstring& path) override;
-    void OnFileRemoved(const std::wstring& path) override;
-    void OnFileRenamed(const std::wstring& oldPath, const std::wstring& newPath) override;
-    void OnFileModified(const std::wstring& path) override;
-    void OnReadError(std::uint32_t error, const std::wstring& dir) override;
-    void OnWatchStarted(std::uint32_t status, const std::wstring& dir) override;
-    void OnWatchStopped(const std::wstring& dir) override;
-    bool AcceptChange(std::uint32_t action, const wchar_t* path, const wchar_t* newPath) override;
+    void OnFileAdded(const std::wstring& path) override { Record("added", path); }
+    void OnFileRemoved(const std::wstring& path) override { Record("removed", path); }
+    void OnFileRenamed(const std::wstring& oldPath, const std::wstring& newPath) override
+    {
+        Record("renamed", oldPath, newPath);
+    }
+    void OnFileModified(const std::wstring& path) override { Record("modified", path); }
+    void OnReadError(std::uint32_t error, const std::wstring& dir) override
+    {
+        Record("error", dir, {}, error);
+    }
+    void OnWatchStarted(std::uint32_t status, const std::wstring& dir) override
+    {
+        Record("started", dir, {}, status);
+    }
+    void OnWatchStopped(const std::wstring& dir) override { Record("stopped", dir); }
+    bool AcceptChange(std::uint32_t action, const wchar_t* path, const wchar_t* newPath) override
+    {
+        return accept ? accept(action, path, newPath) : true;
+    }
 
     // Runs inside every call, after it was written down, on the delivering thread.
     std::function<void(const Call&)> onCall;
     // Answers AcceptChange; accepts everything when empty.
     std::function<bool(std::uint32_t, const wchar_t*, const wchar_t*)> accept;
 
-    std::vector<Call> Calls() const;
-    size_t Count(const std::string& what, const std::wstring& path) const;
+    std::vector<Call> Calls() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_calls;
+    }
+
+    // Calls of that kind, for that path (any path when it is empty).
+    size_t Count(const std::string& what, const std::wstring& path = {}) const
+    {
+        size_t count = 0;
+        for (const Call& call : Calls())
+            count += call.what == what && (path.empty() || call.path == path) ? 1 : 0;
+        return count;
+    }
+
     // Waits (delivering the window thread's events) until such a call was received.
-    bool WaitForCall(const std::string& what, const std::wstring& path,
-                     std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+    bool WaitForCall(const std::string& what, const std::wstring& path) const
+    {
+        return WaitFor([&] { return Count(what, path) > 0; });
+    }
+
     // "what path[ -> newPath]" for each call, with paths made relative to dir and repeated
     // "modified" reports of one file counted once (the kernel merges them at will).
-    std::vector<std::string> Summary(const std::wstring& dir) const;
-    void Clear();
+    std::vector<std::string> Summary(const std::wstring& dir) const
+    {
+        const std::wstring prefix = dir.ends_with(L'/') ? dir : dir + L'/';
+        auto relative = [&](const std::wstring& path) {
+            return path == dir
+                       ? "."
+                       : Narrow(path.starts_with(prefix) ? path.substr(prefix.size()) : path);
+        };
+        std::vector<std::string> lines;
+        for (const Call& call : Calls()) {
+            std::string line = call.what + " " + relative(call.path);
+            if (call.what == "renamed")
+                line += " -> " + relative(call.newPath);
+            if (call.what == "error" || call.what == "started")
+                line += " " + std::to_string(call.number);
+            if (call.what != "modified" || lines.empty() || lines.back() != line)
+                lines.push_back(line);
+        }
+        return lines;
+    }
 
 private:
-    void Record(Call call);
+    void Record(const char* what, const std::wstring& path, const std::wstring& newPath = {},
+                std::uint32_t number = 0)
+    {
+        const Call call{what, path, newPath, number, std::this_thread::get_id()};
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_calls.push_back(call);
+        }
+        if (onCall)
+            onCall(call);
+    }
 
     mutable std::mutex m_mutex;
     std::vector<Call> m_calls;
 };
-
-// Narrow text of a wide path, for messages and comparisons.
-std::string Narrow(const std::wstring& text);
 
 } // namespace zellwick::test
