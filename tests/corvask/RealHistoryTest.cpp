@@ -3,7 +3,6 @@
 #include "corvask/NativePath.h"
 #include "tests/support/TestSupport.h"
 
-#include <clocale>
 #include <cwchar>
 #include <filesystem>
 #include <locale.h>
@@ -22,19 +21,13 @@ using zellwick::test::WriteFile;
 using Lines = std::vector<std::wstring>;
 namespace fs = std::filesystem;
 
-// Some real file names are not ASCII; the library's own conversion names them exactly.
-std::wstring WidePath(const fs::path& path)
-{
-    return corvask::FromNativePath(path.native());
-}
-
 std::vector<fs::path> RealFiles()
 {
     std::vector<fs::path> files;
-    const fs::path root = zellwick::test::SharedDataDir();
-    if (root.empty() || !fs::is_directory(root / "real-hh"))
+    const fs::path root = zellwick::test::SharedDataDir() / "real-hh";
+    if (zellwick::test::SharedDataDir().empty() || !fs::is_directory(root))
         return files;
-    for (const auto& entry : fs::recursive_directory_iterator(root / "real-hh")) {
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (entry.is_regular_file())
             files.push_back(entry.path());
     }
@@ -45,115 +38,85 @@ std::vector<fs::path> RealFiles()
 bool DecodeStrictUtf8(const std::string& bytes, std::wstring& text)
 {
     static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-    if (!utf8)
-        return false;
     const locale_t previous = ::uselocale(utf8);
     std::mbstate_t state{};
-    bool valid = true;
     text.clear();
-    for (std::size_t at = 0; at < bytes.size() && valid;) {
+    std::size_t used = 0;
+    for (std::size_t at = 0; utf8 && at < bytes.size(); at += used == 0 ? 1 : used) {
         wchar_t c = 0;
-        const std::size_t used = std::mbrtowc(&c, bytes.data() + at, bytes.size() - at, &state);
-        valid = used != static_cast<std::size_t>(-1) && used != static_cast<std::size_t>(-2);
-        if (valid) {
-            text += c;
-            at += used == 0 ? 1 : used;
-        }
+        used = std::mbrtowc(&c, bytes.data() + at, bytes.size() - at, &state);
+        if (used >= static_cast<std::size_t>(-2))
+            break;
+        text += c;
     }
     ::uselocale(previous);
-    return valid;
+    return utf8 && used < static_cast<std::size_t>(-2);
 }
 
-// The complete lines of a whole file the plain way, and the bytes they take up.
-struct SplitFile
+// The complete lines of a whole file split the plain way, and the bytes they take up.
+std::vector<std::string> SplitPlainly(const std::string& bytes, std::size_t& consumed)
 {
     std::vector<std::string> lines;
-    std::size_t consumed = 0;
-};
-
-SplitFile SplitPlainly(const std::string& bytes)
-{
-    SplitFile split;
-    std::size_t start = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
-    split.consumed = start;
-    for (std::size_t at = start; at < bytes.size(); ++at) {
+    consumed = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    for (std::size_t at = consumed; at < bytes.size(); ++at) {
         if (bytes[at] != '\n' && bytes[at] != '\r')
             continue;
-        std::size_t next = at + 1;
-        if (bytes[at] == '\r') {
-            if (next == bytes.size())
-                break;
-            if (bytes[next] == '\n')
-                ++next;
-        }
-        split.lines.push_back(bytes.substr(start, at - start));
-        split.consumed = next;
-        start = next;
+        if (bytes[at] == '\r' && at + 1 == bytes.size())
+            break; // may be the first half of CRLF
+        const std::size_t next = at + (bytes.compare(at, 2, "\r\n") == 0 ? 2 : 1);
+        lines.push_back(bytes.substr(consumed, at - consumed));
+        consumed = next;
         at = next - 1;
     }
-    return split;
+    return lines;
 }
 
-TEST(ReadRealHistories, EveryFileReadsWholeAndMatchesAStrictDecode)
+// Each file read whole matches a strict decode line by line, and gives the same lines when
+// a writer appends it in random pieces and the reader follows with a byte limit.
+TEST(ReadRealHistories, WholeOrInPiecesEveryFileGivesItsLines)
 {
     const std::vector<fs::path> files = RealFiles();
     if (files.empty())
         GTEST_SKIP() << "no real hand histories in the shared data folder";
     int strictlyCompared = 0;
-    for (const fs::path& file : files) {
-        const std::string bytes = ReadFile(file);
-        const SplitFile split = SplitPlainly(bytes);
+    std::mt19937 random(42);
+    for (const fs::path& source : files) {
+        SCOPED_TRACE(source);
+        const std::string bytes = ReadFile(source);
+        std::size_t consumed = 0;
+        const std::vector<std::string> plain = SplitPlainly(bytes, consumed);
         std::int64_t offset = 0;
-        Lines lines;
-        ASSERT_EQ(ReadHistoryFileUTF8(WidePath(file), offset, lines), 0) << file;
-        EXPECT_EQ(offset, static_cast<std::int64_t>(split.consumed)) << file;
-        ASSERT_EQ(lines.size(), split.lines.size()) << file;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
+        Lines whole;
+        // Some real file names are not ASCII; the library's own conversion names them exactly.
+        ASSERT_EQ(ReadHistoryFileUTF8(corvask::FromNativePath(source.native()), offset, whole), 0);
+        EXPECT_EQ(offset, static_cast<std::int64_t>(consumed));
+        ASSERT_EQ(whole.size(), plain.size());
+        for (std::size_t i = 0; i < whole.size(); ++i) {
             std::wstring strict;
-            if (!DecodeStrictUtf8(split.lines[i], strict))
-                continue; // a Windows-1252 line: covered by the decoding tests
+            if (!DecodeStrictUtf8(plain[i], strict))
+                continue; // a Windows-1252 line: the decoding tests cover it
             ++strictlyCompared;
-            ASSERT_EQ(lines[i], strict) << file << " line " << i + 1;
+            ASSERT_EQ(whole[i], strict) << "line " << i + 1;
         }
+
+        TempDir dir;
+        WriteFile(dir / "HH.txt", "");
+        const std::wstring copy = (dir / "HH.txt").wstring();
+        Lines pieces;
+        offset = 0;
+        for (std::size_t at = 0, length = 0; at < bytes.size(); at += length) {
+            length = 1 + random() % 700;
+            AppendFile(dir / "HH.txt", bytes.substr(at, length));
+            ASSERT_EQ(ReadHistoryFileUTF8(copy, offset, pieces, 2000), 0);
+        }
+        for (std::int64_t before = -1; offset != before;) {
+            before = offset;
+            ASSERT_EQ(ReadHistoryFileUTF8(copy, offset, pieces, 2000), 0);
+        }
+        EXPECT_EQ(pieces, whole);
+        EXPECT_EQ(offset, static_cast<std::int64_t>(consumed));
     }
     EXPECT_GT(strictlyCompared, 10000);
-}
-
-TEST(ReadRealHistories, WrittenInPiecesGivesTheSameLines)
-{
-    std::vector<fs::path> chosen;
-    for (const fs::path& file : RealFiles()) {
-        const std::string name = file.filename().string();
-        // Lone CR, CRLF, Windows-1252 and a long multi-hand file with a BOM.
-        if (name == "GbpTable.txt" || name == "2008-tournament.txt" ||
-            name == "NLHE-EUR-STT-0.42-201102.emailed.cp1252.txt" ||
-            name.rfind("HH20200422 Horemheb", 0) == 0)
-            chosen.push_back(file);
-    }
-    if (chosen.empty())
-        GTEST_SKIP() << "no real hand histories in the shared data folder";
-    std::mt19937 random(42);
-    for (const fs::path& source : chosen) {
-        std::int64_t wholeOffset = 0;
-        Lines whole;
-        ASSERT_EQ(ReadHistoryFileUTF8(WidePath(source), wholeOffset, whole), 0);
-        const std::string bytes = ReadFile(source);
-        TempDir dir;
-        const fs::path file = dir / "HH.txt";
-        WriteFile(file, "");
-        std::int64_t offset = 0;
-        Lines pieces;
-        for (std::size_t at = 0; at < bytes.size();) {
-            const std::size_t length = 1 + random() % 700;
-            AppendFile(file, bytes.substr(at, length));
-            at += length;
-            ASSERT_EQ(ReadHistoryFileUTF8(file.wstring(), offset, pieces, 2000), 0);
-        }
-        while (offset < wholeOffset)
-            ASSERT_EQ(ReadHistoryFileUTF8(file.wstring(), offset, pieces, 2000), 0);
-        EXPECT_EQ(pieces, whole) << source;
-        EXPECT_EQ(offset, wholeOffset) << source;
-    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <sys/stat.h>
 
@@ -30,115 +31,91 @@ std::string MakeLog(std::size_t minSize)
     return log;
 }
 
-std::size_t FilesIn(const fs::path& folder)
+class TrimLog : public ::testing::Test
 {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
-        ++count;
-    return count;
-}
+protected:
+    void Trim() { TrimLogFile(m_log.wstring(), kKeep, kMax); }
+    std::size_t FilesInFolder() const
+    {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(m_dir.path()), {}));
+    }
 
-TEST(TrimLog, KeepsTheNewestBytesFromALineStart)
+    TempDir m_dir;
+    fs::path m_log = m_dir / "Zellwick.log";
+};
+
+TEST_F(TrimLog, KeepsTheNewestBytesFromALineStartWithItsPermissions)
 {
-    TempDir dir;
-    const fs::path log = dir / "Zellwick.log";
     const std::string original = MakeLog(250000);
-    WriteFile(log, original);
-    TrimLogFile(log.wstring(), kKeep, kMax);
-    const std::string kept = ReadFile(log);
+    WriteFile(m_log, original);
+    fs::permissions(m_log, fs::perms(0640));
+    Trim();
+    const std::string kept = ReadFile(m_log);
     ASSERT_LE(kept.size(), kKeep);
     ASSERT_GT(kept.size(), kKeep - 100); // no more than the cut line was dropped
     EXPECT_EQ(original.substr(original.size() - kept.size()), kept);
     EXPECT_EQ(original[original.size() - kept.size() - 1], '\n');
-    EXPECT_EQ(kept.rfind("06.12.2024", 0), 0U);
-    EXPECT_EQ(FilesIn(dir.path()), 1U); // nothing left beside it
+    EXPECT_EQ(fs::status(m_log).permissions(), fs::perms(0640));
+    EXPECT_EQ(FilesInFolder(), 1U); // nothing left beside it
+    // Still a log that grows at its end.
+    std::FILE* file = std::fopen(m_log.c_str(), "a");
+    ASSERT_NE(file, nullptr);
+    std::fputs("appended after trimming\n", file);
+    std::fclose(file);
+    EXPECT_EQ(ReadFile(m_log), kept + "appended after trimming\n");
 }
 
-TEST(TrimLog, TailStartingAtALineStartIsKeptExactly)
+TEST_F(TrimLog, TailStartingAtALineStartIsKeptExactly)
 {
-    TempDir dir;
-    const fs::path log = dir / "Zellwick.log";
-    const std::string line(99, 'x');
     std::string original;
     for (int i = 0; i < 2500; ++i)
-        original += line + "\n"; // 250000 bytes, a line start every 100
-    WriteFile(log, original);
-    TrimLogFile(log.wstring(), kKeep, kMax);
-    EXPECT_EQ(ReadFile(log).size(), kKeep);
+        original += std::string(99, 'x') + "\n"; // 250000 bytes, a line start every 100
+    WriteFile(m_log, original);
+    Trim();
+    EXPECT_EQ(ReadFile(m_log).size(), kKeep);
 }
 
-TEST(TrimLog, FilesUpToTheLimitAndMissingFilesAreLeftAlone)
+TEST_F(TrimLog, FilesUpToTheLimitAndMissingFilesAreLeftAlone)
 {
-    TempDir dir;
-    const fs::path log = dir / "Zellwick.log";
     const std::string original = MakeLog(kMax).substr(0, kMax);
-    WriteFile(log, original);
+    WriteFile(m_log, original);
     struct stat before = {};
-    ASSERT_EQ(::stat(log.c_str(), &before), 0);
-    TrimLogFile(log.wstring(), kKeep, kMax);
     struct stat after = {};
-    ASSERT_EQ(::stat(log.c_str(), &after), 0);
+    ASSERT_EQ(::stat(m_log.c_str(), &before), 0);
+    Trim();
+    ASSERT_EQ(::stat(m_log.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(ReadFile(log), original);
+    EXPECT_EQ(ReadFile(m_log), original);
 
-    TrimLogFile((dir / "missing.log").wstring(), kKeep, kMax);
-    TrimLogFile(dir.wpath(), kKeep, kMax);
-    EXPECT_FALSE(fs::exists(dir / "missing.log"));
-    EXPECT_EQ(FilesIn(dir.path()), 1U);
+    TrimLogFile((m_dir / "missing.log").wstring(), kKeep, kMax);
+    TrimLogFile(m_dir.wpath(), kKeep, kMax);
+    EXPECT_EQ(FilesInFolder(), 1U);
 }
 
-TEST(TrimLog, StaysAppendableAndKeepsItsPermissions)
+TEST_F(TrimLog, ALinkStaysALink)
 {
-    TempDir dir;
-    const fs::path log = dir / "Zellwick.log";
-    const std::string original = MakeLog(300000);
-    WriteFile(log, original);
-    fs::permissions(log, fs::perms(0640));
-    TrimLogFile(log.wstring(), kKeep, kMax);
-    EXPECT_EQ(fs::status(log).permissions(), fs::perms(0640));
-    std::FILE* file = std::fopen(log.c_str(), "a");
-    ASSERT_NE(file, nullptr);
-    const std::string appended = "appended after trimming\n";
-    std::fputs(appended.c_str(), file);
-    std::fclose(file);
-    const std::string now = ReadFile(log);
-    ASSERT_GT(now.size(), appended.size());
-    const std::size_t kept = now.size() - appended.size();
-    EXPECT_LE(kept, kKeep);
-    EXPECT_EQ(now, original.substr(original.size() - kept) + appended);
-}
-
-TEST(TrimLog, ALinkStaysALink)
-{
-    TempDir dir;
-    const fs::path target = dir / "logs" / "real.log";
+    const fs::path target = m_dir / "logs" / "real.log";
     WriteFile(target, MakeLog(300000));
-    const fs::path log = dir / "Zellwick.log";
-    fs::create_symlink(target, log);
-    TrimLogFile(log.wstring(), kKeep, kMax);
-    EXPECT_TRUE(fs::is_symlink(log));
+    fs::create_symlink(target, m_log);
+    Trim();
+    EXPECT_TRUE(fs::is_symlink(m_log));
     EXPECT_LE(fs::file_size(target), kKeep);
 }
 
-TEST(TrimLog, WithoutWriteAccessToTheFolderNothingIsLost)
+TEST_F(TrimLog, WithoutWriteAccessToTheFolderNothingIsLost)
 {
-    TempDir dir;
-    const fs::path log = dir / "Zellwick.log";
     const std::string original = MakeLog(300000);
-    WriteFile(log, original);
-    fs::permissions(dir.path(), fs::perms(0755));
-    fs::permissions(log, fs::perms(0666));
+    WriteFile(m_log, original);
+    fs::permissions(m_dir.path(), fs::perms(0755));
+    fs::permissions(m_log, fs::perms(0666));
     if (!zellwick::test::RunningAsRoot()) {
-        fs::permissions(dir.path(), fs::perms(0555));
-        TrimLogFile(log.wstring(), kKeep, kMax);
-    } else if (zellwick::test::RunAsOtherUser([&] {
-                   TrimLogFile(log.wstring(), kKeep, kMax);
-                   return 0;
-               }) != 0) {
+        fs::permissions(m_dir.path(), fs::perms(0555));
+        Trim();
+    } else if (zellwick::test::RunAsOtherUser([&] { return Trim(), 0; }) != 0) {
         GTEST_SKIP() << "cannot switch to user 65534 here";
     }
-    EXPECT_EQ(ReadFile(log), original);
-    EXPECT_EQ(FilesIn(dir.path()), 1U);
+    EXPECT_EQ(ReadFile(m_log), original);
+    EXPECT_EQ(FilesInFolder(), 1U);
 }
 
 } // namespace
