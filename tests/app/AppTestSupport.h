@@ -1,25 +1,29 @@
 #pragma once
 
+#include "tests/support/TestSupport.h"
+
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace zellwick::test {
 
-// Runs check in a child process as the unprivileged user 65534 and returns its answer, or
-// nothing when the child could not drop its privileges.
-std::optional<bool> RunAsNobody(const std::function<bool()>& check);
-
-// The lines of a text file, without their line feeds.
-std::vector<std::string> ReadLines(const std::filesystem::path& file);
-
 // The stamp that starts every log line: "dd.mm.yyyy  hh:mm:ss  ".
 inline const std::string kStampPattern = R"(\d{2}\.\d{2}\.\d{4}  \d{2}:\d{2}:\d{2}  )";
 
-// True when line is a stamp followed by exactly text.
-bool IsStampedLine(const std::string& line, const std::string& text);
+// The texts of a log's lines without their stamps; a line without one is marked.
+inline std::vector<std::string> LogTexts(const std::filesystem::path& log)
+{
+    static const std::regex stamped(kStampPattern + "(.*)");
+    std::vector<std::string> texts;
+    std::istringstream in(ReadFile(log));
+    std::smatch match;
+    for (std::string line; std::getline(in, line);)
+        texts.push_back(std::regex_match(line, match, stamped) ? match.str(1)
+                                                               : "unstamped: " + line);
+    return texts;
+}
 
 } // namespace zellwick::test

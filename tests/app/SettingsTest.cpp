@@ -8,46 +8,82 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
 using namespace zellwick::test;
+using Texts = std::vector<std::string>;
+using Fields = std::map<std::string, std::string>;
 
 namespace {
 
-using ConfSections = std::map<std::string, std::map<std::string, std::string>>;
-
 // The settings file as sections of key=value lines, exactly as written.
-ConfSections ParseConf(const std::string& text)
+std::map<std::string, Fields> ParseConf(const std::string& text)
 {
-    ConfSections sections;
+    std::map<std::string, Fields> sections;
     std::string section;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
-        if (line.empty())
-            continue;
-        if (line.front() == '[') {
+        if (line.starts_with('[')) {
             section = line.substr(1, line.find(']') - 1);
             sections[section];
-            continue;
+        } else if (!line.empty()) {
+            const std::size_t equals = line.find('=');
+            sections[section][line.substr(0, equals)] = line.substr(equals + 1);
         }
-        const auto equals = line.find('=');
-        sections[section][line.substr(0, equals)] = line.substr(equals + 1);
     }
     return sections;
 }
 
-// Every test has settings of its own, under its own application name, in the private
-// configuration folder the test main set up.
+// What a load gave, field by field.
+Fields Loaded(const CZellwickApp& app)
+{
+    const auto param = [](int on, int number) {
+        return std::to_string(on) + ':' + std::to_string(number);
+    };
+    std::ostringstream colours;
+    colours << std::hex << app.m_crColorText << ' ' << app.m_crColorText2 << ' '
+            << app.m_crColorText3 << ' ' << app.m_crColorBg;
+    return {{"nick", ToUtf8(app.m_strNickname)},
+            {"history", ToUtf8(app.m_strHistoryPath)},
+            {"run", std::to_string(app.m_bRunOnStart)},
+            {"colours", colours.str()},
+            {"opacity", std::to_string(app.m_nOpacity)},
+            {"size", std::to_string(app.ReadViewSize())},
+            {"hands", param(app.m_bHandsAlarm, app.m_nHandsAlarm)},
+            {"vpp", param(app.m_bVppAlarm, app.m_nVppAlarm)},
+            {"time", param(app.m_bTimeAlarm, app.m_nTimeAlarmMinutes)},
+            {"alarm time", ToUtf8(app.m_strAlarmTime)},
+            {"sounds",
+             ToUtf8(app.m_strHandsSound + L"|" + app.m_strVppSound + L"|" + app.m_strTimeSound)}};
+}
+
+// The defaults of a fresh user, with some fields changed.
+Fields With(Fields changed)
+{
+    changed.merge(Fields{{"nick", ""},
+                         {"history", ""},
+                         {"run", "0"},
+                         {"colours", "ffffff c313 c0ff 37323d"},
+                         {"opacity", "100"},
+                         {"size", "0"},
+                         {"hands", "0:700"},
+                         {"vpp", "0:10"},
+                         {"time", "0:60"},
+                         {"alarm time", "01:00"},
+                         {"sounds", "||"}});
+    return changed;
+}
+
+const Texts kNoHistoryLog = {"HistoryPath = ", "HistoryPath =  is not found!", "RunOnStart = 0"};
+
+// Settings of their own in the private configuration folder the test main set up.
 class SettingsTest : public ::testing::Test
 {
 protected:
-    SettingsTest()
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_appName = L"ZellwickTest_" + fs::path(info->name()).wstring();
-    }
+    SettingsTest() { fs::remove(ConfPath()); } // also when the tests are repeated
 
     std::unique_ptr<CZellwickApp> MakeApp()
     {
@@ -58,15 +94,19 @@ protected:
         return fs::path(std::getenv("XDG_CONFIG_HOME")) / "Tervalon" /
                (fs::path(m_appName).string() + ".conf");
     }
-    void WriteConf(const std::string& text) { WriteFile(ConfPath(), text); }
-    std::unique_ptr<CZellwickApp> Load(const std::string& conf)
+    // Loads under a name not read before (the settings library caches what it has read), into
+    // a fresh log.
+    std::unique_ptr<CZellwickApp> Load(const std::optional<std::string>& conf)
     {
-        WriteConf(conf);
+        m_appName = L"ZellwickTest_Load" + std::to_wstring(++m_loads);
+        fs::remove(ConfPath());
+        if (conf)
+            WriteFile(ConfPath(), *conf);
+        fs::remove(m_dir / "Zellwick.log");
         auto app = MakeApp();
         app->LoadSettings();
         return app;
     }
-    std::vector<std::string> LogLines() const { return ReadLines(m_dir / "Zellwick.log"); }
     std::wstring Existing(const std::string& name, bool folder = false)
     {
         const fs::path path = m_dir / name;
@@ -78,42 +118,75 @@ protected:
     }
 
     TempDir m_dir;
-    std::wstring m_appName;
+    std::wstring m_appName =
+        L"ZellwickTest_" +
+        fs::path(::testing::UnitTest::GetInstance()->current_test_info()->name()).wstring();
+    int m_loads = 0;
 };
 
-TEST_F(SettingsTest, FreshUserGetsTheDefaults)
+TEST_F(SettingsTest, LoadTakesWhatIsStoredAndLogsTheHistoryFolder)
 {
-    auto app = MakeApp();
-    app->LoadSettings();
-    EXPECT_EQ(app->m_strNickname, L"");
-    EXPECT_EQ(app->m_strHistoryPath, L"");
-    EXPECT_EQ(app->m_bRunOnStart, 0);
-    EXPECT_EQ(app->m_crColorText, 0xFFFFFFu);
-    EXPECT_EQ(app->m_crColorText2, 0x00C313u);
-    EXPECT_EQ(app->m_crColorText3, 0x00C0FFu);
-    EXPECT_EQ(app->m_crColorBg, 0x37323Du);
-    EXPECT_EQ(app->m_nOpacity, 100);
-    EXPECT_EQ(app->ReadViewSize(), 0);
-    EXPECT_EQ(app->ReadWindowPos(), L"");
-    EXPECT_EQ(app->m_bHandsAlarm, 0);
-    EXPECT_EQ(app->m_nHandsAlarm, 700);
-    EXPECT_EQ(app->m_bVppAlarm, 0);
-    EXPECT_EQ(app->m_nVppAlarm, 10);
-    EXPECT_EQ(app->m_bTimeAlarm, 0);
-    EXPECT_EQ(app->m_nTimeAlarmMinutes, 60);
-    EXPECT_EQ(app->m_strAlarmTime, L"01:00");
-    EXPECT_EQ(app->m_strHandsSound, L"");
-    EXPECT_EQ(app->m_strVppSound, L"");
-    EXPECT_EQ(app->m_strTimeSound, L"");
-    // Reading leaves a fresh user fresh; the settings would live in the private folder.
-    EXPECT_FALSE(fs::exists(ConfPath()));
-    EXPECT_EQ(fs::path(app->SettingsLocation()), ConfPath());
-
-    const auto lines = LogLines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_TRUE(IsStampedLine(lines[0], "HistoryPath = "));
-    EXPECT_TRUE(IsStampedLine(lines[1], "HistoryPath =  is not found!"));
-    EXPECT_TRUE(IsStampedLine(lines[2], "RunOnStart = 0"));
+    const std::string folder = ToUtf8(Existing("HandHistory/Hero", true));
+    const std::string file = ToUtf8(Existing("history.txt"));
+    const std::string gone = (m_dir / "gone").string();
+    // Company-wide values are no fallback for the application's own.
+    const fs::path companyWide = ConfPath().parent_path().parent_path() / "Tervalon.conf";
+    WriteFile(companyWide, "[BaseInfo]\nNickname=company-wide\n[View]\nOpacity=7\n");
+    const struct
+    {
+        const char* what;
+        std::optional<std::string> conf;
+        Fields loaded;
+        Texts log;
+    } cases[] = {
+        {"fresh user", std::nullopt, With({}), kNoHistoryLog},
+        {"text where a number belongs gives the default",
+         "[BaseInfo]\nRunOnStart=yes\n[View]\nColorBg=abc\nColorText=12abc\nColorText2=0x10\n"
+         "ColorText3=4294967296\nOpacity=\"\"\nSize=large\n",
+         With({}), kNoHistoryLog},
+        {"numbers out of range are handed on",
+         "[BaseInfo]\nRunOnStart=7\n[View]\nOpacity=0\nSize=5\nColorText=-1\nColorBg= 42 \n",
+         With(
+             {{"run", "7"}, {"opacity", "0"}, {"size", "5"}, {"colours", "ffffffff c313 c0ff 2a"}}),
+         {"HistoryPath = ", "HistoryPath =  is not found!", "RunOnStart = 7"}},
+        {"commas in a hand-written text", "[BaseInfo]\nNickname=Smith,John\n",
+         With({{"nick", "Smith,John"}}), kNoHistoryLog},
+        {"existing history folder",
+         "[BaseInfo]\nHistory=" + folder + "\nRunOnStart=1\n",
+         With({{"history", folder}, {"run", "1"}}),
+         {"HistoryPath = " + folder, "RunOnStart = 1"}},
+        {"deleted history folder",
+         "[BaseInfo]\nHistory=" + gone + "\nNickname=Hero\nRunOnStart=1\n",
+         With({{"nick", "Hero"}, {"run", "1"}}),
+         {"HistoryPath = " + gone, "HistoryPath = " + gone + " is not found!", "RunOnStart = 1"}},
+        {"a file is no history folder",
+         "[BaseInfo]\nHistory=" + file + "\n",
+         With({}),
+         {"HistoryPath = " + file, "HistoryPath = " + file + " is not found!", "RunOnStart = 0"}},
+        {"time alarm in minutes; a hands Param that does not scan stays",
+         "[Alarm]\nParam=on\n[Alarm3]\nParam=1:95\n",
+         With({{"time", "1:95"}, {"alarm time", "01:35"}}), kNoHistoryLog},
+        // A Param is scanned as "%d:%d": where nothing scans, the value before loading stays.
+        {"Param 1:95", "[Alarm2]\nParam=1:95\n", With({{"vpp", "1:95"}}), kNoHistoryLog},
+        {"Param abc", "[Alarm2]\nParam=abc\n", With({{"vpp", "0:50"}}), kNoHistoryLog},
+        {"Param empty", "[Alarm2]\nParam=\n", With({{"vpp", "0:50"}}), kNoHistoryLog},
+        {"Param 1", "[Alarm2]\nParam=1\n", With({{"vpp", "1:50"}}), kNoHistoryLog},
+        {"Param 1:", "[Alarm2]\nParam=1:\n", With({{"vpp", "1:50"}}), kNoHistoryLog},
+        {"Param 1 : 30", "[Alarm2]\nParam=1 : 30\n", With({{"vpp", "1:50"}}), kNoHistoryLog},
+        {"Param 1: 25 hands", "[Alarm2]\nParam= 1: 25 hands\n", With({{"vpp", "1:25"}}),
+         kNoHistoryLog},
+        {"Param +0:-5", "[Alarm2]\nParam=+0:-5\n", With({{"vpp", "0:-5"}}), kNoHistoryLog},
+        {"Param beyond int", "[Alarm2]\nParam=-1:99999999999\n", With({{"vpp", "-1:2147483647"}}),
+         kNoHistoryLog},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Loaded(*Load(c.conf)), c.loaded);
+        EXPECT_EQ(LogTexts(m_dir / "Zellwick.log"), c.log);
+        // Loading writes nothing: a fresh user stays fresh, a value that is gone stays stored.
+        EXPECT_EQ(fs::exists(ConfPath()) ? ReadFile(ConfPath()) : "none", c.conf.value_or("none"));
+    }
+    fs::remove(companyWide);
 }
 
 TEST_F(SettingsTest, StoreWritesEveryKeyInItsSection)
@@ -131,15 +204,13 @@ TEST_F(SettingsTest, StoreWritesEveryKeyInItsSection)
     app->m_bHandsAlarm = 1;
     app->m_nHandsAlarm = 250;
     app->m_strHandsSound = L"/sounds/hands.wav";
-    app->m_bVppAlarm = 0;
     app->m_nVppAlarm = 12;
-    app->m_strVppSound = L"";
     app->m_bTimeAlarm = 1;
     app->m_nTimeAlarmMinutes = 95;
     app->m_strTimeSound = L"/sounds/time.wav";
     app->StoreSettings();
 
-    const ConfSections expected = {
+    const std::map<std::string, Fields> expected = {
         {"BaseInfo", {{"Nickname", "Hero"}, {"History", "/data/hh/Hero"}, {"RunOnStart", "1"}}},
         {"View",
          {{"ColorText", "1122867"},
@@ -155,7 +226,7 @@ TEST_F(SettingsTest, StoreWritesEveryKeyInItsSection)
     EXPECT_EQ(ParseConf(ReadFile(ConfPath())), expected) << ReadFile(ConfPath());
 }
 
-TEST_F(SettingsTest, StoredSettingsComeBackOnTheNextRun)
+TEST_F(SettingsTest, StoredSettingsComeBackOnTheNextRunExceptSoundsThatAreGone)
 {
     auto app = MakeApp();
     app->m_strNickname = L"J\u00fcrgen, \"the\" = Hero ";
@@ -169,172 +240,30 @@ TEST_F(SettingsTest, StoredSettingsComeBackOnTheNextRun)
     app->m_nSize = 1;
     app->m_bHandsAlarm = 1;
     app->m_nHandsAlarm = 9999;
-    app->m_strHandsSound = Existing("hands;1.wav");
+    app->m_strHandsSound = Existing("hands.wav");
     app->m_bVppAlarm = 1;
     app->m_nVppAlarm = 33;
-    app->m_strVppSound = Existing("vpp,2.wav");
+    app->m_strVppSound = Existing("vpp;1,#2.wav");
     app->m_bTimeAlarm = 1;
     app->m_nTimeAlarmMinutes = 6039;
-    app->m_strTimeSound = Existing("time #3.wav");
+    app->m_strTimeSound = Existing("time.wav", true); // a folder is no sound file
     app->StoreSettings();
+    fs::remove(ToNativePath(app->m_strHandsSound));
 
     auto next = MakeApp();
     next->LoadSettings();
-    EXPECT_EQ(next->m_strNickname, app->m_strNickname);
-    EXPECT_EQ(next->m_strHistoryPath, app->m_strHistoryPath);
-    EXPECT_EQ(next->m_bRunOnStart, 1);
-    EXPECT_EQ(next->m_crColorText, 0xABCDEFu);
-    EXPECT_EQ(next->m_crColorText2, 1u);
-    EXPECT_EQ(next->m_crColorText3, 2u);
-    EXPECT_EQ(next->m_crColorBg, 3u);
-    EXPECT_EQ(next->m_nOpacity, 40);
-    EXPECT_EQ(next->ReadViewSize(), 1);
-    EXPECT_EQ(next->m_bHandsAlarm, 1);
-    EXPECT_EQ(next->m_nHandsAlarm, 9999);
-    EXPECT_EQ(next->m_strHandsSound, app->m_strHandsSound);
-    EXPECT_EQ(next->m_bVppAlarm, 1);
-    EXPECT_EQ(next->m_nVppAlarm, 33);
-    EXPECT_EQ(next->m_strVppSound, app->m_strVppSound);
-    EXPECT_EQ(next->m_bTimeAlarm, 1);
-    EXPECT_EQ(next->m_nTimeAlarmMinutes, 6039);
-    EXPECT_EQ(next->m_strAlarmTime, L"100:39");
-    EXPECT_EQ(next->m_strTimeSound, app->m_strTimeSound);
-}
-
-TEST_F(SettingsTest, ParamIsScannedAsTwoNumbers)
-{
-    struct Case
-    {
-        std::string stored;
-        int on;
-        int number;
-    };
-    // The numbers a stored VPP Param gives; the constructor's 0:50 stays where none scans.
-    const Case cases[] = {
-        {"1:95", 1, 95},
-        {"abc", 0, 50}, // not the default 10
-        {"", 0, 50},
-        {"1", 1, 50},
-        {"1:", 1, 50},
-        {"1 : 30", 1, 50},
-        {" 1: 25 hands", 1, 25},
-        {"+0:-5", 0, -5},
-        {"-1:99999999999", -1, 2147483647},
-    };
-    int index = 0;
-    for (const Case& c : cases) {
-        m_appName = L"ZellwickTest_Param" + std::to_wstring(++index);
-        auto app = Load("[Alarm2]\nParam=" + c.stored + "\n");
-        EXPECT_EQ(app->m_bVppAlarm, c.on) << c.stored;
-        EXPECT_EQ(app->m_nVppAlarm, c.number) << c.stored;
-    }
-}
-
-TEST_F(SettingsTest, TimeAlarmParamGivesTheAlarmTime)
-{
-    auto app = Load("[Alarm]\nParam=on\n[Alarm3]\nParam=1:95\n");
-    EXPECT_EQ(app->m_bHandsAlarm, 0);
-    EXPECT_EQ(app->m_nHandsAlarm, 700);
-    EXPECT_EQ(app->m_bTimeAlarm, 1);
-    EXPECT_EQ(app->m_nTimeAlarmMinutes, 95);
-    EXPECT_EQ(app->m_strAlarmTime, L"01:35");
-}
-
-TEST_F(SettingsTest, DeletedSoundFileIsEmptiedInMemoryOnly)
-{
-    const std::wstring hands = Existing("hands.wav");
-    const std::wstring vpp = Existing("vpp.wav");
-    const std::wstring folder = Existing("time.wav", true);
-    auto app = MakeApp();
-    app->m_strHandsSound = hands;
-    app->m_strVppSound = vpp;
-    app->m_strTimeSound = folder;
-    app->StoreSettings();
-    fs::remove(ToNativePath(hands));
-
-    auto next = MakeApp();
-    next->LoadSettings();
-    EXPECT_EQ(next->m_strHandsSound, L"");
-    EXPECT_EQ(next->m_strVppSound, vpp);
-    EXPECT_EQ(next->m_strTimeSound, L"") << "a folder is no sound file";
-    const auto conf = ParseConf(ReadFile(ConfPath()));
-    EXPECT_EQ(conf.at("Alarm").at("Sound"), ToUtf8(hands));
-}
-
-TEST_F(SettingsTest, ExistingHistoryFolderIsKeptAndLogged)
-{
-    const std::wstring folder = Existing("HandHistory/Hero", true);
-    auto app = Load("[BaseInfo]\nHistory=" + ToUtf8(folder) + "\nRunOnStart=1\n");
-    EXPECT_EQ(app->m_strHistoryPath, folder);
-    EXPECT_EQ(app->m_bRunOnStart, 1);
-    const auto lines = LogLines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_TRUE(IsStampedLine(lines[0], "HistoryPath = " + ToUtf8(folder)));
-    EXPECT_TRUE(IsStampedLine(lines[1], "RunOnStart = 1"));
-}
-
-TEST_F(SettingsTest, DeletedHistoryFolderIsLoggedAndEmptiedInMemoryOnly)
-{
-    const std::string folder = (m_dir / "gone").string();
-    const std::string conf = "[BaseInfo]\nHistory=" + folder + "\nNickname=Hero\nRunOnStart=1\n";
-    auto app = Load(conf);
-    EXPECT_EQ(app->m_strHistoryPath, L"");
-    EXPECT_EQ(app->m_strNickname, L"Hero");
-    EXPECT_EQ(app->m_bRunOnStart, 1);
-    const auto lines = LogLines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_TRUE(IsStampedLine(lines[0], "HistoryPath = " + folder));
-    EXPECT_TRUE(IsStampedLine(lines[1], "HistoryPath = " + folder + " is not found!"));
-    EXPECT_TRUE(IsStampedLine(lines[2], "RunOnStart = 1"));
-    EXPECT_EQ(ReadFile(ConfPath()), conf);
-}
-
-TEST_F(SettingsTest, FileInPlaceOfTheHistoryFolderIsNotAFolder)
-{
-    const std::wstring file = Existing("history.txt");
-    auto app = Load("[BaseInfo]\nHistory=" + ToUtf8(file) + "\n");
-    EXPECT_EQ(app->m_strHistoryPath, L"");
-    const auto lines = LogLines();
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_TRUE(IsStampedLine(lines[1], "HistoryPath = " + ToUtf8(file) + " is not found!"));
-}
-
-TEST_F(SettingsTest, TextWhereANumberBelongsGivesTheDefault)
-{
-    auto app = Load("[BaseInfo]\nRunOnStart=yes\n"
-                    "[View]\nColorBg=abc\nColorText=12abc\nColorText2=0x10\nColorText3=4294967296\n"
-                    "Opacity=\"\"\nSize=large\n");
-    EXPECT_EQ(app->m_bRunOnStart, 0);
-    EXPECT_EQ(app->m_crColorBg, 0x37323Du);
-    EXPECT_EQ(app->m_crColorText, 0xFFFFFFu);
-    EXPECT_EQ(app->m_crColorText2, 0x00C313u);
-    EXPECT_EQ(app->m_crColorText3, 0x00C0FFu);
-    EXPECT_EQ(app->m_nOpacity, 100);
-    EXPECT_EQ(app->ReadViewSize(), 0);
-    EXPECT_TRUE(IsStampedLine(LogLines().back(), "RunOnStart = 0"));
-}
-
-TEST_F(SettingsTest, OutOfRangeValuesAreHandedOnUnchanged)
-{
-    auto app = Load("[BaseInfo]\nRunOnStart=7\n"
-                    "[View]\nOpacity=0\nSize=5\nColorText=-1\nColorBg= 42 \n");
-    EXPECT_EQ(app->m_bRunOnStart, 7);
-    EXPECT_EQ(app->m_nOpacity, 0);
-    EXPECT_EQ(app->ReadViewSize(), 5);
-    EXPECT_EQ(app->m_crColorText, 0xFFFFFFFFu);
-    EXPECT_EQ(app->m_crColorBg, 42u);
-    EXPECT_TRUE(IsStampedLine(LogLines().back(), "RunOnStart = 7"));
-}
-
-TEST_F(SettingsTest, HandWrittenTextWithCommasIsOneText)
-{
-    auto app = Load("[BaseInfo]\nNickname=Smith,John\n");
-    EXPECT_EQ(app->m_strNickname, L"Smith,John");
+    Fields expected = Loaded(*app);
+    expected["alarm time"] = "100:39";
+    expected["sounds"] = "|" + ToUtf8(app->m_strVppSound) + "|"; // forgotten in memory only
+    EXPECT_EQ(Loaded(*next), expected);
+    EXPECT_EQ(ParseConf(ReadFile(ConfPath()))["Alarm"]["Sound"], ToUtf8(app->m_strHandsSound));
 }
 
 TEST_F(SettingsTest, WindowPositionAndSizeAreKeptInView)
 {
     auto app = MakeApp();
+    EXPECT_EQ(fs::path(app->SettingsLocation()), ConfPath());
+    EXPECT_EQ(app->ReadWindowPos(), L"");
     app->WriteWindowPos(L"10:20:110:-220");
     app->WriteViewSize(2);
     EXPECT_EQ(app->ReadWindowPos(), L"10:20:110:-220");
