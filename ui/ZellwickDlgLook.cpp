@@ -250,6 +250,10 @@ void CZellwickDlg::Redraw()
 
 void CZellwickDlg::paintEvent(QPaintEvent* /*event*/)
 {
+    // Background and texts show the colour members as they are now: a colour picked in a
+    // settings dialog that was then cancelled is in them too. The labels paint after this,
+    // and setting a palette they already have costs nothing.
+    ApplyTextColours();
     QPainter painter(this);
     painter.fillRect(rect(), FromColorRef(m_app.m_crColorBg));
 }

@@ -225,6 +225,30 @@ TEST_F(WindowCommandsTest, CancelKeepsSizeAndOpacity)
     EXPECT_EQ(m_app->m_nOpacity, 80);
 }
 
+TEST_F(WindowCommandsTest, AColourPickedBeforeCancelShowsAtTheNextPaintButIsNotStored)
+{
+    MakeWindow();
+    m_prompts.colours.push_back(QColor(0x10, 0x20, 0x30));
+    m_prompts.colours.push_back(QColor(0xA0, 0xB0, 0xC0));
+    Settings(
+        [](CDlgSettings& dialog) {
+            for (int id : {Settings::IDC_COLOR_BG, Settings::IDC_COLOR_VPP}) {
+                auto* button = qobject_cast<CColorButton*>(dialog.GetDlgItem(id));
+                button->ShowPopup();
+                button->Popup()->OtherButton()->click();
+            }
+        },
+        false);
+    const QImage shown = m_dlg->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(45, 74), QColor(0x10, 0x20, 0x30));
+    EXPECT_EQ(Item(Dlg::IDC_VPP)->palette().color(QPalette::WindowText), QColor(0xA0, 0xB0, 0xC0));
+    EXPECT_EQ(Item(Dlg::IDC_VPP_LABEL)->palette().color(QPalette::WindowText),
+              QColor(0xA0, 0xB0, 0xC0));
+    m_dlg.reset();
+    m_app->LoadSettings();
+    EXPECT_NE(m_app->m_crColorBg, 0x302010u) << "Cancel stores nothing";
+}
+
 TEST_F(WindowCommandsTest, FixingAnEmptyNicknameEnablesStartWithoutARestart)
 {
     m_app->m_strNickname.clear();
