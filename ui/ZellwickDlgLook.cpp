@@ -236,7 +236,8 @@ void CZellwickDlg::SetOpacity(int percent)
     // not change before the next one.
     if (m_translucency == Translucency::Unsupported && percent < 100 && !m_bLayeringReported) {
         m_bLayeringReported = true;
-        m_prompts.Message(this,
+        // At start-up the window is not placed yet: then the message stands on its own.
+        m_prompts.Message(isVisible() ? this : nullptr,
                           QStringLiteral("Layering is not supported in this version of Windows"),
                           DialogPrompts::Icon::Warning);
     }
