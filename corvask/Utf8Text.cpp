@@ -3,6 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace corvask {
 
@@ -59,11 +62,61 @@ char32_t DecodeSequence(const unsigned char* p, std::size_t length)
     return code;
 }
 
+#if defined(__SSE2__)
+// Widens 16 ASCII bytes; false, with nothing written, when one of them is not ASCII.
+bool WidenSixteen(const unsigned char* p, wchar_t* dst)
+{
+    static_assert(sizeof(wchar_t) == 4);
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    if (_mm_movemask_epi8(bytes) != 0)
+        return false;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_unpacklo_epi8(bytes, zero);
+    const __m128i high = _mm_unpackhi_epi8(bytes, zero);
+    auto* out = reinterpret_cast<__m128i*>(dst);
+    _mm_storeu_si128(out, _mm_unpacklo_epi16(low, zero));
+    _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(low, zero));
+    _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(high, zero));
+    _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(high, zero));
+    return true;
+}
+#else
 bool EightAscii(const unsigned char* p)
 {
     std::uint64_t word = 0;
     std::memcpy(&word, p, sizeof word);
     return (word & 0x8080808080808080ULL) == 0;
+}
+#endif
+
+// Widens the leading run of ASCII bytes; returns how many bytes it took. Most history text is
+// ASCII in short lines, and this is where decoding spends its time.
+std::size_t WidenAsciiRun(const unsigned char* p, const unsigned char* end, wchar_t* dst)
+{
+    const unsigned char* const start = p;
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        if (!WidenSixteen(p, dst))
+            break;
+        p += 16;
+        dst += 16;
+    }
+    // Fewer than 16 bytes left in a run of at least 16: the last 16 bytes as one block, which
+    // writes some characters a second time, with the same values.
+    const std::ptrdiff_t left = end - p;
+    if (left > 0 && left < 16 && end - start >= 16 && WidenSixteen(end - 16, dst + left - 16))
+        return static_cast<std::size_t>(end - start);
+#else
+    while (end - p >= 8 && EightAscii(p)) {
+        for (int i = 0; i < 8; ++i)
+            dst[i] = static_cast<wchar_t>(p[i]);
+        p += 8;
+        dst += 8;
+    }
+#endif
+    while (p < end && *p < 0x80)
+        *dst++ = static_cast<wchar_t>(*p++);
+    return static_cast<std::size_t>(p - start);
 }
 
 wchar_t EscapeByte(unsigned char byte)
@@ -71,28 +124,20 @@ wchar_t EscapeByte(unsigned char byte)
     return static_cast<wchar_t>(kEscapeBase + byte);
 }
 
+// Decodes into out, which has room for bytes.size() characters (never more characters than
+// bytes); returns how many it wrote.
 template <typename Fallback>
-void AppendUtf8(std::string_view bytes, std::wstring& out, Fallback fallback)
+std::size_t DecodeUtf8(std::string_view bytes, wchar_t* out, Fallback fallback)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
-    // Never more characters than bytes: write in place, then cut to what was produced.
-    const std::size_t base = out.size();
-    out.resize(base + bytes.size());
-    wchar_t* dst = out.data() + base;
+    wchar_t* dst = out;
     while (p < end) {
-        while (end - p >= 8 && EightAscii(p)) {
-            for (int i = 0; i < 8; ++i)
-                dst[i] = static_cast<wchar_t>(p[i]);
-            p += 8;
-            dst += 8;
-        }
+        const std::size_t run = WidenAsciiRun(p, end, dst);
+        p += run;
+        dst += run;
         if (p == end)
             break;
-        if (*p < 0x80) {
-            *dst++ = static_cast<wchar_t>(*p++);
-            continue;
-        }
         const std::size_t length = ValidSequenceLength(p, end);
         if (length == 0) {
             *dst++ = fallback(*p++);
@@ -101,7 +146,16 @@ void AppendUtf8(std::string_view bytes, std::wstring& out, Fallback fallback)
         *dst++ = static_cast<wchar_t>(DecodeSequence(p, length));
         p += length;
     }
-    out.resize(static_cast<std::size_t>(dst - out.data()));
+    return static_cast<std::size_t>(dst - out);
+}
+
+template <typename Fallback>
+void AppendUtf8(std::string_view bytes, std::wstring& out, Fallback fallback)
+{
+    // Write in place, then cut to what was produced.
+    const std::size_t base = out.size();
+    out.resize(base + bytes.size());
+    out.resize(base + DecodeUtf8(bytes, out.data() + base, fallback));
 }
 
 } // namespace
@@ -116,6 +170,11 @@ wchar_t Cp1252ToWide(unsigned char byte)
 void AppendUtf8Lenient(std::string_view bytes, std::wstring& out)
 {
     AppendUtf8(bytes, out, Cp1252ToWide);
+}
+
+std::size_t DecodeUtf8Lenient(std::string_view bytes, wchar_t* out)
+{
+    return DecodeUtf8(bytes, out, Cp1252ToWide);
 }
 
 void AppendUtf8Escaped(std::string_view bytes, std::wstring& out)

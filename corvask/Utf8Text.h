@@ -12,6 +12,10 @@ namespace corvask {
 // such bytes, and the euro sign must survive as a currency.
 void AppendUtf8Lenient(std::string_view bytes, std::wstring& out);
 
+// The same decoding into a buffer with room for bytes.size() characters (decoding never gives
+// more characters than bytes); returns how many it wrote.
+std::size_t DecodeUtf8Lenient(std::string_view bytes, wchar_t* out);
+
 // The Windows-1252 character of one byte (bytes below 0x80 are ASCII).
 wchar_t Cp1252ToWide(unsigned char byte);
 
