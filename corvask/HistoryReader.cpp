@@ -7,9 +7,11 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <iterator>
 #include <string_view>
 #include <sys/stat.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace corvask {
 
@@ -17,54 +19,48 @@ namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+// Read past the byte limit, to find the end of the line that crosses it.
+constexpr std::uint64_t kLookAhead = 4096;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::uint64_t kByteOrderMarkSize = 3;
 
-// Finds one byte value and remembers how far it looked, so that a line that grows over many
-// blocks, or a file full of one kind of line end, is scanned only once.
-class ByteFinder
+// Lines longer than this are decoded straight into their own string: going through the
+// scratch buffer would hold such a line twice.
+constexpr std::size_t kMaxScratchLine = std::size_t{64} << 10;
+
+// The first line end ('\n' or '\r') in [from, limit) of the buffer, or kNone. Lines are short,
+// so the search goes a block of bytes at a time instead of two library searches per line.
+std::size_t FindLineEnd(const char* buffer, std::size_t from, std::size_t limit)
 {
-public:
-    explicit ByteFinder(char wanted) : m_wanted(wanted) {}
-
-    std::size_t Next(const char* buffer, std::size_t from, std::size_t limit)
-    {
-        if (m_found != kNone && m_found >= from)
-            return m_found;
-        const std::size_t start = std::max(from, m_searched);
-        if (start >= limit)
-            return kNone;
-        const void* hit = std::memchr(buffer + start, m_wanted, limit - start);
-        if (hit) {
-            m_found = static_cast<std::size_t>(static_cast<const char*>(hit) - buffer);
-            m_searched = m_found + 1;
-        } else {
-            m_found = kNone;
-            m_searched = limit;
-        }
-        return m_found;
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    for (; limit - i >= 16; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i));
+        const __m128i ends =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, carriageReturn));
+        const int hits = _mm_movemask_epi8(ends);
+        if (hits != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
     }
-
-    // The buffer's contents moved towards its start by this many bytes.
-    void Shift(std::size_t by)
-    {
-        m_found = (m_found == kNone || m_found < by) ? kNone : m_found - by;
-        m_searched = m_searched > by ? m_searched - by : 0;
+#endif
+    for (; i < limit; ++i) {
+        if (buffer[i] == '\n' || buffer[i] == '\r')
+            return i;
     }
-
-private:
-    char m_wanted;
-    std::size_t m_found = kNone;
-    std::size_t m_searched = 0;
-};
+    return kNone;
+}
 
 // Reads [start, end) of an open file block by block and cuts it into decoded lines.
 class LineCutter
 {
 public:
-    LineCutter(int fd, std::uint64_t start, std::uint64_t end, std::uint64_t maxBytes)
+    // Lines go to lines[firstSlot] and on.
+    LineCutter(int fd, std::uint64_t start, std::uint64_t end, std::uint64_t maxBytes,
+               std::size_t firstSlot)
         : m_fd(fd), m_start(start), m_end(end), m_maxBytes(maxBytes), m_bufferOffset(start),
-          m_readTo(start), m_consumed(start)
+          m_readTo(start), m_consumed(start), m_slot(firstSlot)
     {}
 
     // 0, or the errno value of a failed read.
@@ -82,12 +78,23 @@ public:
     }
 
     std::uint64_t Consumed() const { return m_consumed; }
+    std::size_t EndSlot() const { return m_slot; }
 
 private:
+    // A block, but not much past the byte limit: a caller reading a large file piece by piece
+    // would otherwise read most of every block only to throw it away.
+    std::size_t NextReadSize() const
+    {
+        std::uint64_t want = std::min<std::uint64_t>(kBlockSize, m_end - m_readTo);
+        const std::uint64_t limit = m_maxBytes >= m_end - m_start ? m_end : m_start + m_maxBytes;
+        if (m_readTo < limit)
+            want = std::min(want, limit - m_readTo + kLookAhead);
+        return static_cast<std::size_t>(want);
+    }
+
     int ReadBlock()
     {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, m_end - m_readTo));
+        const std::size_t want = NextReadSize();
         if (m_buffer.size() < m_have + want)
             m_buffer.resize(std::max(m_buffer.size() * 2, m_have + want));
         const std::int64_t got = ReadAt(m_fd, m_buffer.data() + m_have, want, m_readTo);
@@ -104,9 +111,15 @@ private:
     bool TakeLines(std::vector<std::wstring>& lines)
     {
         for (;;) {
-            const std::size_t terminator = FindTerminator(m_lineStart);
-            if (terminator == kNone)
+            // Bytes before m_scanned were searched already: a line that grows over many blocks
+            // is searched only once.
+            const std::size_t terminator =
+                FindLineEnd(m_buffer.data(), std::max(m_lineStart, m_scanned), m_have);
+            if (terminator == kNone) {
+                m_scanned = m_have;
                 return true;
+            }
+            m_scanned = terminator;
             std::size_t next = terminator + 1;
             if (m_buffer[terminator] == '\r') {
                 // A final "\r" may be the first half of "\r\n": the line waits for more.
@@ -116,23 +129,34 @@ private:
                     ++next;
             }
             const std::uint64_t consumed = m_bufferOffset + next;
-            if (!lines.empty() && consumed - m_start > m_maxBytes)
+            if (m_consumed > m_start && consumed - m_start > m_maxBytes)
                 return false;
-            lines.emplace_back();
-            AppendUtf8Lenient(
-                std::string_view(m_buffer.data() + m_lineStart, terminator - m_lineStart),
-                lines.back());
+            AddLine(std::string_view(m_buffer.data() + m_lineStart, terminator - m_lineStart),
+                    lines);
             m_consumed = consumed;
             m_lineStart = next;
         }
     }
 
-    std::size_t FindTerminator(std::size_t from)
+    // Decodes one line into the next slot of lines, a string that is either new, and then
+    // allocated once at its decoded size, or one whose storage is used again.
+    void AddLine(std::string_view bytes, std::vector<std::wstring>& lines)
     {
-        const std::size_t lineFeed = m_lineFeeds.Next(m_buffer.data(), from, m_have);
-        const std::size_t crLimit = lineFeed == kNone ? m_have : lineFeed;
-        const std::size_t carriageReturn = m_carriageReturns.Next(m_buffer.data(), from, crLimit);
-        return std::min(lineFeed, carriageReturn);
+        if (m_slot == lines.size())
+            lines.emplace_back();
+        std::wstring& line = lines[m_slot++];
+        if (bytes.size() > kMaxScratchLine) {
+            line.clear();
+            AppendUtf8Lenient(bytes, line);
+            return;
+        }
+        if (m_wide.size() < bytes.size())
+            m_wide.resize(bytes.size());
+        const std::size_t length = DecodeUtf8Lenient(bytes, m_wide.data());
+        if (line.capacity() > kMaxScratchLine)
+            line = std::wstring(m_wide.data(), length); // a long line's storage is let go
+        else
+            line.assign(m_wide.data(), length);
     }
 
     // Moves the unfinished line to the buffer's start, so the buffer only grows for long lines.
@@ -143,8 +167,7 @@ private:
         std::memmove(m_buffer.data(), m_buffer.data() + m_lineStart, m_have - m_lineStart);
         m_have -= m_lineStart;
         m_bufferOffset += m_lineStart;
-        m_lineFeeds.Shift(m_lineStart);
-        m_carriageReturns.Shift(m_lineStart);
+        m_scanned = m_scanned > m_lineStart ? m_scanned - m_lineStart : 0;
         m_lineStart = 0;
     }
 
@@ -158,8 +181,9 @@ private:
     std::vector<char> m_buffer;
     std::size_t m_have = 0;
     std::size_t m_lineStart = 0;
-    ByteFinder m_lineFeeds{'\n'};
-    ByteFinder m_carriageReturns{'\r'};
+    std::size_t m_scanned = 0;   // no line end in [m_lineStart, m_scanned)
+    std::size_t m_slot;          // where the next line goes
+    std::vector<wchar_t> m_wide; // decoding scratch, as long as the longest short line
 };
 
 // Where reading starts: a file now shorter than the offset was rewritten, and a byte-order
@@ -179,19 +203,9 @@ int StartOffset(int fd, std::uint64_t size, std::uint64_t offset, std::uint64_t&
     return 0;
 }
 
-void AppendAll(std::vector<std::wstring>& from, std::vector<std::wstring>& to)
-{
-    if (to.empty()) {
-        to.swap(from);
-        return;
-    }
-    to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
-}
-
-} // namespace
-
-int ReadHistoryLines(const std::string& path, std::int64_t& offset,
-                     std::vector<std::wstring>& lines, std::uint64_t maxBytes)
+// Reads into lines from firstSlot on; what was there past it is replaced or removed.
+int ReadLines(const std::string& path, std::int64_t& offset, std::vector<std::wstring>& lines,
+              std::uint64_t maxBytes, std::size_t firstSlot)
 {
     if (offset < 0)
         return EINVAL;
@@ -213,13 +227,41 @@ int ReadHistoryLines(const std::string& path, std::int64_t& offset,
     if (size - start > 4 * kBlockSize)
         ::posix_fadvise(file.get(), static_cast<off_t>(start), 0, POSIX_FADV_SEQUENTIAL);
 
-    LineCutter cutter(file.get(), start, size, maxBytes);
-    std::vector<std::wstring> taken;
-    if (const int error = cutter.Run(taken))
+    const auto dropFrom = [&](std::size_t slot) {
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(slot), lines.end());
+    };
+    LineCutter cutter(file.get(), start, size, maxBytes, firstSlot);
+    int error = 0;
+    try {
+        error = cutter.Run(lines);
+    } catch (...) {
+        dropFrom(firstSlot);
+        throw;
+    }
+    if (error != 0) {
+        dropFrom(firstSlot);
         return error;
-    AppendAll(taken, lines);
+    }
+    dropFrom(cutter.EndSlot());
     offset = static_cast<std::int64_t>(cutter.Consumed());
     return 0;
+}
+
+} // namespace
+
+int ReadHistoryLines(const std::string& path, std::int64_t& offset,
+                     std::vector<std::wstring>& lines, std::uint64_t maxBytes)
+{
+    return ReadLines(path, offset, lines, maxBytes, lines.size());
+}
+
+int ReadHistoryLinesReusing(const std::string& path, std::int64_t& offset,
+                            std::vector<std::wstring>& lines, std::uint64_t maxBytes)
+{
+    const int error = ReadLines(path, offset, lines, maxBytes, 0);
+    if (error != 0)
+        lines.clear(); // what it held is no part of this file
+    return error;
 }
 
 } // namespace corvask

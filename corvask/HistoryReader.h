@@ -17,4 +17,10 @@ inline constexpr std::uint64_t kNoByteLimit = std::numeric_limits<std::uint64_t>
 int ReadHistoryLines(const std::string& path, std::int64_t& offset,
                      std::vector<std::wstring>& lines, std::uint64_t maxBytes);
 
+// The same, but the lines read replace what lines held, and its strings are used again for
+// their storage: a caller that reads piece after piece into one vector allocates next to
+// nothing. On failure lines is left empty.
+int ReadHistoryLinesReusing(const std::string& path, std::int64_t& offset,
+                            std::vector<std::wstring>& lines, std::uint64_t maxBytes);
+
 } // namespace corvask

@@ -67,19 +67,41 @@ CORVASK_API int ReadHistoryFileUTF8(std::wstring path, std::int64_t& offset,
     return ReadHistoryFileUTF8(std::move(path), offset, lines, corvask::kNoByteLimit);
 }
 
-CORVASK_API int ReadHistoryFileUTF8(std::wstring path, std::int64_t& offset,
-                                    std::vector<std::wstring>& lines, std::uint64_t maxBytes)
+namespace {
+
+using LineReader = int (*)(const std::string&, std::int64_t&, std::vector<std::wstring>&,
+                           std::uint64_t);
+
+int ReadHistory(LineReader read, const std::wstring& path, std::int64_t& offset,
+                std::vector<std::wstring>& lines, std::uint64_t maxBytes)
 {
     try {
         std::string native;
         if (!corvask::ToNativePath(path, native))
             return EINVAL;
-        return corvask::ReadHistoryLines(native, offset, lines, maxBytes);
+        return read(native, offset, lines, maxBytes);
     } catch (const std::bad_alloc&) {
         return ENOMEM;
     } catch (...) {
         return EIO;
     }
+}
+
+} // namespace
+
+CORVASK_API int ReadHistoryFileUTF8(std::wstring path, std::int64_t& offset,
+                                    std::vector<std::wstring>& lines, std::uint64_t maxBytes)
+{
+    return ReadHistory(corvask::ReadHistoryLines, path, offset, lines, maxBytes);
+}
+
+CORVASK_API int ReadHistoryFileUTF8Reusing(std::wstring path, std::int64_t& offset,
+                                           std::vector<std::wstring>& lines, std::uint64_t maxBytes)
+{
+    const int error = ReadHistory(corvask::ReadHistoryLinesReusing, path, offset, lines, maxBytes);
+    if (error != 0)
+        lines.clear();
+    return error;
 }
 
 CORVASK_API void ErrorShow(std::uint32_t code, std::wstring& text)

@@ -33,5 +33,12 @@ CORVASK_API int ReadHistoryFileUTF8(std::wstring path, std::int64_t& offset,
 CORVASK_API int ReadHistoryFileUTF8(std::wstring path, std::int64_t& offset,
                                     std::vector<std::wstring>& lines, std::uint64_t maxBytes);
 
+// As above, for a caller that reads a large file piece after piece into one vector: the lines
+// read replace what lines held, and its strings are used again for their storage, so that
+// steady reading allocates next to nothing. On failure lines is left empty.
+CORVASK_API int ReadHistoryFileUTF8Reusing(std::wstring path, std::int64_t& offset,
+                                           std::vector<std::wstring>& lines,
+                                           std::uint64_t maxBytes);
+
 // The system's readable text for an error code returned above.
 CORVASK_API void ErrorShow(std::uint32_t code, std::wstring& text);
