@@ -70,6 +70,9 @@ public:
     void Feed(const HandLines& lines);
     void Finish();
 
+    // The same, taking the lines over instead of copying them; lines is left empty.
+    void Feed(HandLines&& lines);
+
     // Called after each evaluated hand, for tools and tests that want per-hand figures.
     class Observer
     {
@@ -81,8 +84,21 @@ public:
     void SetObserver(Observer* observer) { m_observer = observer; }
 
 private:
+    // What one line does to the hand being collected.
+    enum class LineStep
+    {
+        Skip,             // left out
+        Append,           // added to the hand
+        EvaluateAndStart, // the hand before it is evaluated, and the line starts the next
+        AppendAndEvaluate // added, and the hand is evaluated
+    };
+    LineStep NextStep(std::wstring_view line, bool isLastOfBlock);
     void TakeLine(const std::wstring& rawLine, bool isLastOfBlock);
+    void TakeLine(std::wstring&& rawLine, bool isLastOfBlock);
+    template <typename Append>
+    void DoStep(LineStep step, Append append);
     void AppendToHand(std::wstring_view line);
+    void AppendToHand(std::wstring&& rawLine, std::wstring_view line);
     void RecycleHand();
     void EvaluateHand();
     void AddHand();

@@ -13,8 +13,10 @@ constexpr std::wstring_view kHandMarker = L"PokerStars Hand #";
 constexpr std::wstring_view kZoomHandMarker = L"PokerStars Zoom Hand #";
 constexpr std::wstring_view kTournament = L"Tournament";
 
-// Lines longer than this are not kept for reuse once their hand is done.
+// Lines longer than this are not kept for reuse once their hand is done, and no more than
+// this many: lines taken over from the caller would otherwise pile up.
 constexpr std::size_t kMaxKeptLineCapacity = 4096;
+constexpr std::size_t kMaxSpareLines = 256;
 
 bool OpensCashHand(std::wstring_view line)
 {
@@ -54,11 +56,24 @@ void HandHistoryParser::Feed(const HandLines& lines)
     m_bHavePending = true;
 }
 
+void HandHistoryParser::Feed(HandLines&& lines)
+{
+    if (lines.empty())
+        return;
+    if (m_bHavePending)
+        TakeLine(std::move(m_pendingLine), false);
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i)
+        TakeLine(std::move(lines[i]), false);
+    m_pendingLine = std::move(lines.back());
+    m_bHavePending = true;
+    lines.clear();
+}
+
 void HandHistoryParser::Finish()
 {
     if (m_bHavePending) {
         m_bHavePending = false;
-        TakeLine(m_pendingLine, true);
+        TakeLine(std::move(m_pendingLine), true);
     }
     RecycleHand(); // an unfinished hand does not carry over into the next block
     m_bInHand = false;
@@ -66,26 +81,43 @@ void HandHistoryParser::Finish()
         std::wstring().swap(m_pendingLine);
 }
 
-void HandHistoryParser::TakeLine(const std::wstring& rawLine, bool isLastOfBlock)
+HandHistoryParser::LineStep HandHistoryParser::NextStep(std::wstring_view line, bool isLastOfBlock)
 {
-    const std::wstring_view line = hx::TrimBlanks(rawLine);
     if (!m_bInHand) {
         // Blank lines in front of the first hand would take the header's place as its first
         // line; they carry nothing, so they are left out.
         if (line.empty())
-            return;
+            return LineStep::Skip;
         m_bInHand = OpensCashHand(line);
-        AppendToHand(line);
-        return;
+        return LineStep::Append;
     }
-    if (isLastOfBlock) {
-        AppendToHand(line);
-        EvaluateHand();
+    if (isLastOfBlock)
+        return LineStep::AppendAndEvaluate;
+    return BeginsWithHeader(line) ? LineStep::EvaluateAndStart : LineStep::Append;
+}
+
+template <typename Append>
+void HandHistoryParser::DoStep(LineStep step, Append append)
+{
+    if (step == LineStep::Skip)
         return;
-    }
-    if (BeginsWithHeader(line))
+    if (step == LineStep::EvaluateAndStart)
         EvaluateHand();
-    AppendToHand(line);
+    append();
+    if (step == LineStep::AppendAndEvaluate)
+        EvaluateHand();
+}
+
+void HandHistoryParser::TakeLine(const std::wstring& rawLine, bool isLastOfBlock)
+{
+    const std::wstring_view line = hx::TrimBlanks(rawLine);
+    DoStep(NextStep(line, isLastOfBlock), [&] { AppendToHand(line); });
+}
+
+void HandHistoryParser::TakeLine(std::wstring&& rawLine, bool isLastOfBlock)
+{
+    const std::wstring_view line = hx::TrimBlanks(rawLine);
+    DoStep(NextStep(line, isLastOfBlock), [&] { AppendToHand(std::move(rawLine), line); });
 }
 
 void HandHistoryParser::AppendToHand(std::wstring_view line)
@@ -99,10 +131,21 @@ void HandHistoryParser::AppendToHand(std::wstring_view line)
     m_hand.back().assign(line);
 }
 
+// line is the trimmed part of rawLine; the blanks are cut off in place.
+void HandHistoryParser::AppendToHand(std::wstring&& rawLine, std::wstring_view line)
+{
+    if (line.size() != rawLine.size()) {
+        const auto begin = static_cast<std::size_t>(line.data() - rawLine.data());
+        rawLine.erase(begin + line.size());
+        rawLine.erase(0, begin);
+    }
+    m_hand.push_back(std::move(rawLine));
+}
+
 void HandHistoryParser::RecycleHand()
 {
     for (std::wstring& line : m_hand) {
-        if (line.capacity() <= kMaxKeptLineCapacity)
+        if (line.capacity() <= kMaxKeptLineCapacity && m_spareLines.size() < kMaxSpareLines)
             m_spareLines.push_back(std::move(line));
     }
     m_hand.clear();
