@@ -208,9 +208,8 @@ double DecodeOnly(const fs::path& file)
     std::int64_t offset = 0;
     HandLines lines;
     for (;;) {
-        lines.clear();
         const std::int64_t before = offset;
-        if (ReadHistoryFileUTF8(path, offset, lines, zellwick::count::kChunkBytes) != 0)
+        if (ReadHistoryFileUTF8Reusing(path, offset, lines, zellwick::count::kChunkBytes) != 0)
             std::abort();
         if (offset == before)
             break;

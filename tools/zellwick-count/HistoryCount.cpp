@@ -140,11 +140,12 @@ FileCount CountHistoryFile(const fs::path& file, const std::wstring& nickname, b
     };
     const std::wstring path = corvask::FromNativePath(file.native());
     std::int64_t offset = 0;
+    // One vector for every piece, its strings read into again and again: the parser copies
+    // each line into storage of its own, so the count allocates next to nothing per line.
     std::vector<std::wstring> lines;
     for (;;) {
-        lines.clear();
         const std::int64_t before = offset;
-        const int error = ReadHistoryFileUTF8(path, offset, lines, chunkBytes);
+        const int error = ReadHistoryFileUTF8Reusing(path, offset, lines, chunkBytes);
         if (error != 0) {
             count.error = error;
             count.hands = 0;

@@ -12,9 +12,10 @@
 
 namespace zellwick::count {
 
-// Files are read in pieces of this size, so a huge file needs little memory; pieces that
-// stay in the processor's cache are read and analysed fastest (measured: 256 KiB beats 4 MiB).
-inline constexpr std::uint64_t kChunkBytes = 256u << 10;
+// Files are read in pieces of this size, so a huge file needs little memory; a piece whose
+// decoded lines stay in the processor's cache while they are analysed is fastest (measured:
+// 32 KiB beats 16 KiB, 64 KiB, 256 KiB and 1 MiB).
+inline constexpr std::uint64_t kChunkBytes = 32u << 10;
 
 struct FileCount
 {
