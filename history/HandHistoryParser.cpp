@@ -139,7 +139,7 @@ void HandHistoryParser::AppendToHand(std::wstring&& rawLine, std::wstring_view l
         rawLine.erase(begin + line.size());
         rawLine.erase(0, begin);
     }
-    m_hand.push_back(std::move(rawLine));
+    m_hand.emplace_back().swap(rawLine);
 }
 
 void HandHistoryParser::RecycleHand()
