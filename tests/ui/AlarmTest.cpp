@@ -19,6 +19,18 @@ protected:
         Tick(5);
     }
 
+    // Enables the alarms given; a zero threshold or a null time leaves that alarm off.
+    void Arm(std::int32_t hands, std::int32_t vpp = 0, const wchar_t* time = nullptr)
+    {
+        m_app->m_bHandsAlarm = hands != 0;
+        m_app->m_nHandsAlarm = hands;
+        m_app->m_bVppAlarm = vpp != 0;
+        m_app->m_nVppAlarm = vpp;
+        m_app->m_bTimeAlarm = time != nullptr;
+        if (time)
+            m_app->m_strAlarmTime = time;
+    }
+
     void StartPeriod()
     {
         MakeWindow();
@@ -30,8 +42,7 @@ protected:
 
 TEST_F(AlarmTest, HandsAlarmRingsOnceAtItsThreshold)
 {
-    m_app->m_bHandsAlarm = 1;
-    m_app->m_nHandsAlarm = 700;
+    Arm(700);
     StartPeriod();
     Hands(698);
     EXPECT_TRUE(played().empty());
@@ -55,8 +66,7 @@ TEST_F(AlarmTest, DisabledAlarmsStayQuiet)
 
 TEST_F(AlarmTest, AChosenSoundFilePlaysInsteadOfTheBuiltInOne)
 {
-    m_app->m_bHandsAlarm = 1;
-    m_app->m_nHandsAlarm = 1;
+    Arm(1);
     m_app->m_strHandsSound = L"/music/gong.wav";
     StartPeriod();
     Hands(1);
@@ -65,8 +75,7 @@ TEST_F(AlarmTest, AChosenSoundFilePlaysInsteadOfTheBuiltInOne)
 
 TEST_F(AlarmTest, VppAlarmComparesTheUnroundedValue)
 {
-    m_app->m_bVppAlarm = 1;
-    m_app->m_nVppAlarm = 10;
+    Arm(0, 10);
     StartPeriod();
     Hands(1, 9.996); // shown as 10.00, still below 10
     EXPECT_EQ(Text(Dlg::IDC_VPP), "10.00");
@@ -79,10 +88,7 @@ TEST_F(AlarmTest, VppAlarmComparesTheUnroundedValue)
 
 TEST_F(AlarmTest, HandsAndVppAlarmsDueTogetherEndWithTheVppSound)
 {
-    m_app->m_bHandsAlarm = 1;
-    m_app->m_nHandsAlarm = 10;
-    m_app->m_bVppAlarm = 1;
-    m_app->m_nVppAlarm = 3;
+    Arm(10, 3);
     StartPeriod();
     Hands(10, 3.0);
     EXPECT_EQ(played(), (Played{"resource:156", "resource:157"}));
@@ -91,12 +97,7 @@ TEST_F(AlarmTest, HandsAndVppAlarmsDueTogetherEndWithTheVppSound)
 
 TEST_F(AlarmTest, ATimeAlarmDueInTheSameUpdateIsPlayedLast)
 {
-    m_app->m_bHandsAlarm = 1;
-    m_app->m_nHandsAlarm = 1;
-    m_app->m_bVppAlarm = 1;
-    m_app->m_nVppAlarm = 1;
-    m_app->m_bTimeAlarm = 1;
-    m_app->m_strAlarmTime = L"00:02";
+    Arm(1, 1, L"00:02");
     StartPeriod();
     m_clock.Advance(115);
     Hands(1, 1.0);
@@ -107,10 +108,7 @@ TEST_F(AlarmTest, HandsAndVppAreTestedOnlyWhenTheCountChanges)
 {
     StartPeriod();
     Hands(750, 20.0);
-    m_app->m_bHandsAlarm = 1; // enabled below the count already shown
-    m_app->m_nHandsAlarm = 700;
-    m_app->m_bVppAlarm = 1;
-    m_app->m_nVppAlarm = 10;
+    Arm(700, 10); // enabled below the count already shown
     Tick(5);
     EXPECT_TRUE(played().empty()) << "not at once";
     Hands(751, 20.3);
@@ -119,12 +117,7 @@ TEST_F(AlarmTest, HandsAndVppAreTestedOnlyWhenTheCountChanges)
 
 TEST_F(AlarmTest, StartReArmsAllThree)
 {
-    m_app->m_bHandsAlarm = 1;
-    m_app->m_nHandsAlarm = 1;
-    m_app->m_bVppAlarm = 1;
-    m_app->m_nVppAlarm = 1;
-    m_app->m_bTimeAlarm = 1;
-    m_app->m_strAlarmTime = L"00:01";
+    Arm(1, 1, L"00:01");
     StartPeriod();
     Hands(1, 1.0);
     Tick(60);
@@ -144,8 +137,7 @@ TEST_F(AlarmTest, StartReArmsAllThree)
 
 TEST_F(AlarmTest, TimeAlarmCountsPlayTimeWithoutPauses)
 {
-    m_app->m_bTimeAlarm = 1;
-    m_app->m_strAlarmTime = L"01:00";
+    Arm(0, 0, L"01:00");
     StartPeriod();
     Tick(30 * 60);
     Click(Dlg::IDC_PAUSE);
@@ -164,8 +156,7 @@ TEST_F(AlarmTest, TimeAlarmCountsPlayTimeWithoutPauses)
 
 TEST_F(AlarmTest, ATimeTheReadoutHasPassedDoesNotRing)
 {
-    m_app->m_bTimeAlarm = 1;
-    m_app->m_strAlarmTime = L"00:10";
+    Arm(0, 0, L"00:10");
     StartPeriod();
     Tick(9 * 60);
     Tick(2 * 60); // the readout jumps from 00:09 to 00:11
@@ -175,8 +166,7 @@ TEST_F(AlarmTest, ATimeTheReadoutHasPassedDoesNotRing)
 
 TEST_F(AlarmTest, NoAlarmIsTestedWhilePaused)
 {
-    m_app->m_bHandsAlarm = 1;
-    m_app->m_nHandsAlarm = 1;
+    Arm(1);
     StartPeriod();
     Click(Dlg::IDC_PAUSE);
     Hands(5);

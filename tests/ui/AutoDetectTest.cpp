@@ -32,43 +32,38 @@ protected:
 
 // ---- Reading user.ini
 
-TEST_F(AutoDetectTest, BothFromOptionsWithTrailingSeparatorJoinTheNickname)
+TEST_F(AutoDetectTest, SectionsAreReadInOrderAndTheNicknameJoinedWithOneSeparator)
 {
-    m_wine.WriteUserIni(ClientIni().Options("D:\\Hands\\").Text());
-
-    const auto [nickname, folder] = DetectBoth();
-
-    EXPECT_EQ(nickname, L"Hero");
-    EXPECT_EQ(folder, Wide(m_wine.DriveD()) + L"/Hands/Hero");
-}
-
-TEST_F(AutoDetectTest, FolderWithoutTrailingSeparatorGetsOneBeforeTheNickname)
-{
-    m_wine.WriteUserIni(ClientIni().Options("D:\\Hands").Text());
-
-    const auto [nickname, folder] = DetectBoth();
-
-    // Not ".../HandsHero", a folder the client never writes to.
-    EXPECT_EQ(folder, Wide(m_wine.DriveD()) + L"/Hands/Hero");
-}
-
-TEST_F(AutoDetectTest, PipeOptionWinsOverOptions)
-{
-    m_wine.WriteUserIni(ClientIni().Options("D:\\Old\\").PipeOption("C:\\New\\").Text());
-
-    const auto [nickname, folder] = DetectBoth();
-
-    EXPECT_EQ(folder, Wide(m_wine.DriveC()) + L"/New/Hero");
-}
-
-TEST_F(AutoDetectTest, KeyBeforeAnySectionWinsOverBothSections)
-{
-    m_wine.WriteUserIni(
-        ClientIni().NoSection("C:\\Top").Options("D:\\Old\\").PipeOption("D:\\Pipe\\").Text());
-
-    const auto [nickname, folder] = DetectBoth();
-
-    EXPECT_EQ(folder, Wide(m_wine.DriveC()) + L"/Top/Hero");
+    struct Case
+    {
+        const char* name;
+        ClientIni ini;
+        std::wstring nickname, folder;
+    };
+    const std::wstring c = Wide(m_wine.DriveC());
+    const std::wstring d = Wide(m_wine.DriveD());
+    fs::create_directories(m_wine.DriveD() / "Hände");
+    const Case cases[] = {
+        {"Options with a trailing separator", ClientIni().Options("D:\\Hands\\"), L"Hero",
+         d + L"/Hands/Hero"},
+        // Not ".../HandsHero", a folder the client never writes to.
+        {"Options without one", ClientIni().Options("D:\\Hands"), L"Hero", d + L"/Hands/Hero"},
+        {"PipeOption wins over Options", ClientIni().Options("D:\\Old\\").PipeOption("C:\\New\\"),
+         L"Hero", c + L"/New/Hero"},
+        {"a key before any section wins over both",
+         ClientIni().NoSection("C:\\Top").Options("D:\\Old\\").PipeOption("D:\\Pipe\\"), L"Hero",
+         c + L"/Top/Hero"},
+        {"non-ASCII comes through whole", ClientIni().Name("Jürgen").Options("D:\\HÄNDE\\"),
+         L"J\u00fcrgen", d + L"/H\u00e4nde/J\u00fcrgen"},
+        {"no keys: empty values and no separator", ClientIni().Name(""), L"", L""},
+        {"no name: the folder alone", ClientIni().Name("").Options("D:\\Hands"), L"",
+         d + L"/Hands"},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        m_wine.WriteUserIni(row.ini.Text());
+        EXPECT_EQ(DetectBoth(), std::make_pair(row.nickname, row.folder));
+    }
 }
 
 TEST_F(AutoDetectTest, WhatIsNotAskedForIsLeftAlone)
@@ -85,15 +80,6 @@ TEST_F(AutoDetectTest, WhatIsNotAskedForIsLeftAlone)
     AutoDetect(nickname, true, folder, false);
     EXPECT_EQ(nickname, L"Someone");
     EXPECT_EQ(folder, L"/my/own");
-}
-
-TEST_F(AutoDetectTest, MissingKeysGiveEmptyValuesAndNoSeparator)
-{
-    m_wine.WriteUserIni(ClientIni().Name("").Text());
-    EXPECT_EQ(DetectBoth(), std::make_pair(std::wstring(), std::wstring()));
-
-    m_wine.WriteUserIni(ClientIni().Name("").Options("D:\\Hands").Text());
-    EXPECT_EQ(DetectBoth(), std::make_pair(std::wstring(), Wide(m_wine.DriveD()) + L"/Hands"));
 }
 
 TEST_F(AutoDetectTest, MissingFileEmptiesWhatWasAskedForAndKeepsWhatWasTyped)
@@ -118,17 +104,6 @@ TEST_F(AutoDetectTest, FileIsFoundWhateverTheCaseOfTheProfileFolders)
 
     EXPECT_EQ(ClientIniPath(Wide(m_wine.Prefix()), LoginName()), Wide(file));
     EXPECT_EQ(DetectBoth().first, L"Hero");
-}
-
-TEST_F(AutoDetectTest, NonAsciiNicknameAndFolderComeThroughWhole)
-{
-    fs::create_directories(m_wine.DriveD() / "Hände");
-    m_wine.WriteUserIni(ClientIni().Name("Jürgen").Options("D:\\HÄNDE\\").Text());
-
-    const auto [nickname, folder] = DetectBoth();
-
-    EXPECT_EQ(nickname, L"J\u00fcrgen");
-    EXPECT_EQ(folder, Wide(m_wine.DriveD()) + L"/H\u00e4nde/J\u00fcrgen");
 }
 
 // ---- Where to look
@@ -162,16 +137,6 @@ protected:
     TempWinePrefix m_wine;
 };
 
-TEST_F(WindowsPathTest, DriveCGoesThroughItsLinkAndKeepsTheTrailingSeparator)
-{
-    const std::wstring driveC = Wide(m_wine.DriveC());
-
-    EXPECT_EQ(Linux(L"C:\\Poker\\x\\Hands\\"), driveC + L"/Poker/x/Hands/");
-    EXPECT_EQ(Linux(L"C:\\Poker\\x\\Hands"), driveC + L"/Poker/x/Hands");
-    EXPECT_EQ(Linux(L"c:/Poker//x/Hands/"), driveC + L"/Poker/x/Hands/");
-    EXPECT_EQ(Linux(L"C:\\"), driveC + L"/");
-}
-
 TEST_F(WindowsPathTest, DriveCWithoutDosdevicesIsDriveC)
 {
     fs::remove_all(m_wine.Prefix() / "dosdevices");
@@ -180,44 +145,39 @@ TEST_F(WindowsPathTest, DriveCWithoutDosdevicesIsDriveC)
     EXPECT_EQ(Linux(L"D:\\Hands\\"), L"");
 }
 
-TEST_F(WindowsPathTest, OtherDrivesFollowTheirLinks)
+TEST_F(WindowsPathTest, DrivesFollowTheirLinksAndComponentsMatchWithoutRegardToCase)
 {
-    EXPECT_EQ(Linux(L"D:\\Hands\\"), Wide(m_wine.DriveD()) + L"/Hands/");
-
-    fs::create_directory_symlink("/", m_wine.Prefix() / "dosdevices" / "z:");
-    EXPECT_EQ(Linux(L"Z:\\home\\x\\"), L"/home/x/");
-}
-
-TEST_F(WindowsPathTest, UnknownDanglingOrMissingDrivesGiveNothing)
-{
-    fs::create_directory_symlink(m_wine.Prefix() / "gone", m_wine.Prefix() / "dosdevices" / "e:");
-
-    EXPECT_EQ(Linux(L"E:\\Hands\\"), L"");
-    EXPECT_EQ(Linux(L"F:\\Hands\\"), L"");
-    EXPECT_EQ(Linux(L"Hands\\"), L"");
-    EXPECT_EQ(Linux(L"\\\\server\\share\\Hands"), L"");
-    EXPECT_EQ(Linux(L""), L"");
-}
-
-TEST_F(WindowsPathTest, ComponentsMatchWhatExistsWithoutRegardToCase)
-{
+    const fs::path dosdevices = m_wine.Prefix() / "dosdevices";
+    fs::create_directory_symlink("/", dosdevices / "z:");
+    fs::create_directory_symlink(m_wine.Prefix() / "gone", dosdevices / "e:");
     fs::create_directories(m_wine.DriveC() / "Users" / "Hero" / "HandHistory");
-
-    // Existing folders take their real spelling; the rest is kept as written.
-    EXPECT_EQ(Linux(L"C:\\USERS\\hero\\handhistory\\New\\"),
-              Wide(m_wine.DriveC()) + L"/Users/Hero/HandHistory/New/");
-    EXPECT_EQ(Linux(L"C:\\users\\Nobody\\HANDS"), Wide(m_wine.DriveC()) + L"/users/Nobody/HANDS");
-}
-
-TEST_F(WindowsPathTest, ExactSpellingWinsOverAnotherCase)
-{
     fs::create_directories(m_wine.DriveC() / "hands");
     fs::create_directories(m_wine.DriveC() / "Hands");
-
-    EXPECT_EQ(Linux(L"C:\\Hands"), Wide(m_wine.DriveC()) + L"/Hands");
-    EXPECT_EQ(Linux(L"C:\\hands"), Wide(m_wine.DriveC()) + L"/hands");
-    // Neither spelled so: the first by name, whatever the directory's order.
-    EXPECT_EQ(Linux(L"C:\\HANDS"), Wide(m_wine.DriveC()) + L"/Hands");
+    const std::wstring c = Wide(m_wine.DriveC());
+    const std::pair<const wchar_t*, std::wstring> cases[] = {
+        // The trailing separator is kept.
+        {L"C:\\Poker\\x\\Hands\\", c + L"/Poker/x/Hands/"},
+        {L"C:\\Poker\\x\\Hands", c + L"/Poker/x/Hands"},
+        {L"c:/Poker//x/Hands/", c + L"/Poker/x/Hands/"},
+        {L"C:\\", c + L"/"},
+        {L"D:\\Hands\\", Wide(m_wine.DriveD()) + L"/Hands/"},
+        {L"Z:\\home\\x\\", L"/home/x/"},
+        // Unknown, dangling or missing drives give nothing.
+        {L"E:\\Hands\\", L""},
+        {L"F:\\Hands\\", L""},
+        {L"Hands\\", L""},
+        {L"\\\\server\\share\\Hands", L""},
+        {L"", L""},
+        // Existing folders take their real spelling; the rest is kept as written.
+        {L"C:\\USERS\\hero\\handhistory\\New\\", c + L"/Users/Hero/HandHistory/New/"},
+        {L"C:\\users\\Nobody\\HANDS", c + L"/users/Nobody/HANDS"},
+        // The exact spelling wins; neither spelled so, the first by name, whatever the order.
+        {L"C:\\Hands", c + L"/Hands"},
+        {L"C:\\hands", c + L"/hands"},
+        {L"C:\\HANDS", c + L"/Hands"},
+    };
+    for (const auto& [windows, expected] : cases)
+        EXPECT_EQ(Linux(windows), expected) << ToUtf8(windows);
 }
 
 } // namespace

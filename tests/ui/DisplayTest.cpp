@@ -36,25 +36,21 @@ protected:
 
 TEST_F(DisplayTest, VppShowsTwoDecimalsAndOneFromHundredThousand)
 {
+    const std::pair<double, const char*> shown[] = {
+        {0.3, "0.30"},          {999.994, "999.99"},    {1000.0, "1000.00"},
+        {99999.99, "99999.99"}, {100000.0, "100000.0"}, {123456.78, "123456.8"},
+    };
     MakeWindow();
     Click(Dlg::IDC_START);
-    Show(1, 0.3);
-    EXPECT_EQ(Text(Dlg::IDC_HANDS), "1");
-    EXPECT_EQ(Text(Dlg::IDC_VPP), "0.30");
-    Show(2, 999.994);
-    EXPECT_EQ(Text(Dlg::IDC_VPP), "999.99");
-    Show(3, 1000.0);
-    EXPECT_EQ(Text(Dlg::IDC_VPP), "1000.00");
-    Show(4, 99999.99);
-    EXPECT_EQ(Text(Dlg::IDC_VPP), "99999.99");
-    Show(5, 100000.0);
-    EXPECT_EQ(Text(Dlg::IDC_VPP), "100000.0");
-    Show(6, 123456.78);
-    EXPECT_EQ(Text(Dlg::IDC_VPP), "123456.8");
-    EXPECT_EQ(Text(Dlg::IDC_HANDS), "6");
+    std::int32_t hands = 0;
+    for (const auto& [vpp, text] : shown) {
+        Show(++hands, vpp);
+        EXPECT_EQ(Text(Dlg::IDC_VPP), QString(text));
+        EXPECT_EQ(Text(Dlg::IDC_HANDS), QString::number(hands));
+    }
 }
 
-TEST_F(DisplayTest, TheVppFontShrinksByTier)
+TEST_F(DisplayTest, TheVppFontShrinksByTierAndTheWidestNumberFits)
 {
     MakeWindow();
     Click(Dlg::IDC_START);
@@ -78,18 +74,14 @@ TEST_F(DisplayTest, TheVppFontShrinksByTier)
     EXPECT_GT(thirdCell, topCell);
     EXPECT_NEAR(startCell, 28, 1);
     EXPECT_NEAR(topCell, 20, 1);
-}
 
-TEST_F(DisplayTest, TheWidestNumberOfEachTierFitsTheReadout)
-{
-    MakeWindow();
-    Click(Dlg::IDC_START);
-    std::int32_t hands = 0;
+    // The widest number of each tier fits the readout.
+    std::int32_t hands = 10;
     for (double vpp : {999.99, 9999.99, 99999.99, 999999.9}) {
         Show(++hands, vpp);
         const auto* readout = qobject_cast<QLabel*>(Item(Dlg::IDC_VPP));
-        const QFontMetrics metrics(readout->font());
-        EXPECT_LE(metrics.horizontalAdvance(readout->text()), readout->width())
+        EXPECT_LE(QFontMetrics(readout->font()).horizontalAdvance(readout->text()),
+                  readout->width())
             << readout->text().toStdString();
     }
 }
@@ -210,42 +202,14 @@ TEST_F(DisplayTest, IndicatorsShowByTheirEnableFlagsInARow)
 
 TEST_F(DisplayTest, OpacityFollowsTheSettingAndNeverVanishes)
 {
-    m_app->m_nOpacity = 50;
-    MakeWindow();
-    EXPECT_NEAR(m_dlg->windowOpacity(), 127 / 255.0, 0.002);
-    m_dlg.reset();
-    m_app->m_nOpacity = 100;
-    MakeWindow();
-    EXPECT_NEAR(m_dlg->windowOpacity(), 254 / 255.0, 0.002);
-    m_dlg.reset();
-    m_app->m_nOpacity = 0;
-    MakeWindow();
-    EXPECT_NEAR(m_dlg->windowOpacity(), 2 / 255.0, 0.002);
-    m_dlg.reset();
-    m_app->m_nOpacity = 356; // no setting may make the window invisible by wrapping around
-    MakeWindow();
-    EXPECT_NEAR(m_dlg->windowOpacity(), 254 / 255.0, 0.002);
-}
-
-TEST_F(DisplayTest, ClosingSavesThePositionAndTheNextWindowReturnsThere)
-{
-    MakeWindow();
-    m_dlg->move(300, 200);
-    m_dlg->close();
-    EXPECT_EQ(m_app->ReadWindowPos(), L"300:200:440:280");
-
-    MakeWindow();
-    EXPECT_EQ(m_dlg->pos(), QPoint(300, 200));
-}
-
-TEST_F(DisplayTest, EscapeClosesWithoutSavingThePosition)
-{
-    MakeWindow();
-    m_dlg->move(300, 200);
-    QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
-    EXPECT_FALSE(m_dlg->isVisible());
-    EXPECT_EQ(m_dlg->result(), QDialog::Rejected);
-    EXPECT_EQ(m_app->ReadWindowPos(), L"");
+    // 0 counts as 1; no setting may make the window invisible by wrapping around.
+    const std::pair<int, int> alphas[] = {{50, 127}, {100, 254}, {0, 2}, {356, 254}};
+    for (const auto& [percent, alpha] : alphas) {
+        SCOPED_TRACE(percent);
+        m_app->m_nOpacity = percent;
+        MakeWindow();
+        EXPECT_NEAR(m_dlg->windowOpacity(), alpha / 255.0, 0.002);
+    }
 }
 
 TEST_F(DisplayTest, AMalformedSavedPositionCountsItsUnreadFieldsAsZero)

@@ -414,44 +414,50 @@ TEST_F(DlgSettingsTest, MissingFolderWithoutClientFileIsRefusedAndTheNicknameKep
 
 // ---- Detection at OK
 
-TEST_F(DlgSettingsTest, EmptyFolderIsFoundInTheClientFile)
+TEST_F(DlgSettingsTest, EmptyNicknameOrFolderIsFoundInTheClientFile)
 {
-    m_wine.WriteUserIni(ClientIni().Name("Other").Options("D:\\Hands\\").Text());
-    auto dialog = Open();
-    Type(*dialog, Id::IDC_NICKNAME, QStringLiteral("Hero"));
+    struct Case
+    {
+        const char* name;
+        std::string ini;
+        std::string nickname, folder; // typed
+        std::string history;          // stored
+        std::string log2, log3;       // the second and third "Settings_" lines; empty: any
+    };
+    const std::string hands = m_wine.DriveD().string() + "/Hands";
+    const Case cases[] = {
+        {"folder found", ClientIni().Name("Other").Options("D:\\Hands\\").Text(), "Hero", "",
+         hands + "/Hero", "Settings_2: NickName = Hero Path = " + hands + "/",
+         "Settings_3: NickName = Hero Path = " + hands + "/ k = 1"},
+        {"nickname found, typed folder kept", ClientIni().Options("D:\\Hands\\").Text(), "",
+         HandsPath(), HandsPath() + "/Hero", "", ""},
+        {"both found together", ClientIni().Options("D:\\Hands").Text(), "", "", hands + "/Hero",
+         "", "Settings_3: NickName = Hero Path = " + hands + "/Hero k = 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_app.m_strNickname.clear();
+        m_app.m_strHistoryPath.clear();
+        m_wine.WriteUserIni(c.ini);
+        const std::size_t seen = SettingsLog().size();
+        auto dialog = Open();
+        Type(*dialog, Id::IDC_NICKNAME, QString::fromStdString(c.nickname));
+        Type(*dialog, Id::IDC_HISTORY, QString::fromStdString(c.folder));
 
-    Click(*dialog, Id::IDOK);
+        Click(*dialog, Id::IDOK);
 
-    const std::string found = m_wine.DriveD().string() + "/Hands/";
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(Stored()["BaseInfo"]["Nickname"], "Hero");
-    EXPECT_EQ(Stored()["BaseInfo"]["History"], found + "Hero");
-    EXPECT_EQ(SettingsLog().at(1), "Settings_2: NickName = Hero Path = " + found);
-    EXPECT_EQ(SettingsLog().at(2), "Settings_3: NickName = Hero Path = " + found + " k = 1");
-}
-
-TEST_F(DlgSettingsTest, EmptyNicknameIsFoundAndTheTypedFolderKept)
-{
-    m_wine.WriteUserIni(ClientIni().Options("D:\\Hands\\").Text());
-    auto dialog = Open();
-    Type(*dialog, Id::IDC_HISTORY, QString::fromStdString(HandsPath()));
-
-    Click(*dialog, Id::IDOK);
-
-    EXPECT_EQ(Stored()["BaseInfo"]["Nickname"], "Hero");
-    EXPECT_EQ(Stored()["BaseInfo"]["History"], HandsPath() + "/Hero");
-}
-
-TEST_F(DlgSettingsTest, BothEmptyAreFoundTogether)
-{
-    m_wine.WriteUserIni(ClientIni().Options("D:\\Hands").Text());
-    auto dialog = Open();
-
-    Click(*dialog, Id::IDOK);
-
-    const std::string joined = m_wine.DriveD().string() + "/Hands/Hero";
-    EXPECT_EQ(Stored()["BaseInfo"]["History"], joined);
-    EXPECT_EQ(SettingsLog().at(2), "Settings_3: NickName = Hero Path = " + joined + " k = 0");
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(Stored()["BaseInfo"]["Nickname"], "Hero");
+        EXPECT_EQ(Stored()["BaseInfo"]["History"], c.history);
+        const std::vector<std::string> log = SettingsLog();
+        ASSERT_GE(log.size(), seen + 3);
+        if (!c.log2.empty()) {
+            EXPECT_EQ(log[seen + 1], c.log2);
+        }
+        if (!c.log3.empty()) {
+            EXPECT_EQ(log[seen + 2], c.log3);
+        }
+    }
 }
 
 // ---- Alarm state

@@ -33,46 +33,40 @@ protected:
     }
 };
 
-TEST_F(HistoryFollowTest, StartFollowsRecentHHFilesFromTheirEnd)
+TEST_F(HistoryFollowTest, StartFollowsRecentHHFilesInAnySubfolderFromTheirEnd)
 {
-    const auto followed = Write(m_history / "HH20200419 Una - $0.01-$0.02 - USD.txt", 120);
-    const auto lowerH = Write(m_history / "hH20200419 Una.txt", 50);
-    const auto capitalTxt = Write(m_history / "HH20200419 Una.TXT", 50);
-    const auto notHistory = Write(m_history / "notes.txt", 50);
-    const auto shortName = Write(m_history / ".txt", 50);
+    struct Case
+    {
+        const char* name;
+        std::size_t bytes;
+        std::time_t age;
+        bool followed;
+    };
+    const Case cases[] = {
+        {"HH20200419 Una - $0.01-$0.02 - USD.txt", 120, 60, true},
+        {"hH20200419 Una.txt", 50, 60, false},
+        {"HH20200419 Una.TXT", 50, 60, false},
+        {"notes.txt", 50, 60, false},
+        {".txt", 50, 60, false},
+        {"HH a.txt", 10, 20 * 3600 + 59 * 60, true}, // up to twenty whole hours is recent
+        {"HH b.txt", 10, 21 * 3600, false},
+        {"HH c.txt", 10, 400 * 24 * 3600, false},
+        {"2020/04/19/HH deep.txt", 7, 60, true},
+    };
+    for (const Case& c : cases)
+        Write(m_history / c.name, c.bytes, c.age);
     MakeWindow();
     Click(Dlg::IDC_START);
 
-    ASSERT_TRUE(Follows(followed));
-    EXPECT_EQ(m_dlg->FileOffsets().at(Key(followed)), 120);
-    EXPECT_FALSE(Follows(lowerH));
-    EXPECT_FALSE(Follows(capitalTxt));
-    EXPECT_FALSE(Follows(notHistory));
-    EXPECT_FALSE(Follows(shortName));
-    EXPECT_EQ(m_dlg->FileOffsets().size(), 1u);
-}
-
-TEST_F(HistoryFollowTest, FilesWrittenUpToTwentyWholeHoursAgoAreRecent)
-{
-    const auto justRecent = Write(m_history / "HH a.txt", 10, 20 * 3600 + 59 * 60);
-    const auto justTooOld = Write(m_history / "HH b.txt", 10, 21 * 3600);
-    const auto ancient = Write(m_history / "HH c.txt", 10, 400 * 24 * 3600);
-    MakeWindow();
-    Click(Dlg::IDC_START);
-    EXPECT_TRUE(Follows(justRecent));
-    EXPECT_FALSE(Follows(justTooOld));
-    EXPECT_FALSE(Follows(ancient));
-}
-
-TEST_F(HistoryFollowTest, SubfoldersAreScannedToAnyDepth)
-{
-    const auto top = Write(m_history / "HH top.txt", 1);
-    const auto deep = Write(m_history / "2020" / "04" / "19" / "HH deep.txt", 7);
-    MakeWindow();
-    Click(Dlg::IDC_START);
-    EXPECT_TRUE(Follows(top));
-    ASSERT_TRUE(Follows(deep));
-    EXPECT_EQ(m_dlg->FileOffsets().at(Key(deep)), 7);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(Follows(m_history / c.name), c.followed);
+        if (c.followed) {
+            EXPECT_EQ(m_dlg->FileOffsets().at(Key(m_history / c.name)),
+                      static_cast<std::int64_t>(c.bytes));
+        }
+    }
+    EXPECT_EQ(m_dlg->FileOffsets().size(), 3u);
 }
 
 TEST_F(HistoryFollowTest, AFolderWithATrailingSeparatorGivesTheSameKeys)

@@ -16,7 +16,7 @@ protected:
     QAbstractButton* Button(int id) const { return qobject_cast<QAbstractButton*>(Item(id)); }
 };
 
-TEST_F(PlayPeriodTest, OpensIdleWithTheTemplateReadoutsAndOnlyStart)
+TEST_F(PlayPeriodTest, OpensIdleWithOnlyStartAndStartShowsStopAndPause)
 {
     MakeWindow();
     EXPECT_FALSE(m_dlg->IsRunning());
@@ -28,11 +28,7 @@ TEST_F(PlayPeriodTest, OpensIdleWithTheTemplateReadoutsAndOnlyStart)
     EXPECT_TRUE(Item(Dlg::IDC_START)->isEnabled());
     EXPECT_FALSE(Item(Dlg::IDC_STOP)->isVisible());
     EXPECT_FALSE(Item(Dlg::IDC_PAUSE)->isVisible());
-}
 
-TEST_F(PlayPeriodTest, StartRunsThePeriodAndShowsStopAndPause)
-{
-    MakeWindow();
     Click(Dlg::IDC_START);
 
     EXPECT_TRUE(m_dlg->IsRunning());
@@ -52,28 +48,19 @@ TEST_F(PlayPeriodTest, StartRunsThePeriodAndShowsStopAndPause)
     EXPECT_GE(FindLine(lines, "Path = " + m_history.path().string()), 0);
 }
 
-TEST_F(PlayPeriodTest, TheReadoutShowsHoursAndMinutesOfPlay)
+TEST_F(PlayPeriodTest, TheReadoutShowsHoursAndMinutesOfPlayPastHundredHours)
 {
+    const std::pair<std::time_t, const char*> steps[] = {
+        {5, "00:00"},       {59, "00:01"},
+        {65 * 60, "01:06"}, {98 * 3600 + 53 * 60 + 55, "99:59"},
+        {1, "100:00"},      {23 * 3600 + 7 * 60, "123:07"},
+    };
     MakeWindow();
     Click(Dlg::IDC_START);
-    Tick(5);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:00");
-    Tick(59);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:01");
-    Tick(65 * 60);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "01:06");
-}
-
-TEST_F(PlayPeriodTest, HundredHoursAndMoreShowThreeHourDigits)
-{
-    MakeWindow();
-    Click(Dlg::IDC_START);
-    Tick(99 * 3600 + 59 * 60 + 59);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "99:59");
-    Tick(1);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "100:00");
-    Tick(23 * 3600 + 7 * 60);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "123:07");
+    for (const auto& [seconds, shown] : steps) {
+        Tick(seconds);
+        EXPECT_EQ(Text(Dlg::IDC_TIME), QString(shown));
+    }
 }
 
 TEST_F(PlayPeriodTest, PausedTimeIsLeftOutAndTheReadoutFreezes)
@@ -196,30 +183,23 @@ TEST_F(PlayPeriodTest, EndingTheWindowStopsThePlayTimerAndReadiesStart)
     EXPECT_FALSE(Button(Dlg::IDC_START)->isChecked());
 }
 
-TEST_F(PlayPeriodTest, EmptyNicknameLeavesStartDisabled)
+TEST_F(PlayPeriodTest, EmptyNicknameOrFolderLogsItAndLeavesStartDisabledDespiteRunOnStart)
 {
-    m_app->m_strNickname.clear();
-    m_app->m_bRunOnStart = 1;
-    MakeWindow();
-    EXPECT_FALSE(Item(Dlg::IDC_START)->isEnabled());
-    EXPECT_FALSE(m_dlg->IsRunning());
-    EXPECT_EQ(m_app->m_bRunOnStart, 0);
-    const auto lines = LogLines(m_logDir / "Zellwick.log");
-    EXPECT_GE(FindLine(lines, "NickName is empty!"), 0);
-    EXPECT_EQ(FindLine(lines, "HistoryPath is empty!"), -1);
-}
-
-TEST_F(PlayPeriodTest, EmptyHistoryFolderLeavesStartDisabled)
-{
-    m_app->m_strHistoryPath.clear();
-    m_app->m_bRunOnStart = 1;
-    MakeWindow();
-    EXPECT_FALSE(Item(Dlg::IDC_START)->isEnabled());
-    EXPECT_FALSE(m_dlg->IsRunning());
-    EXPECT_EQ(m_app->m_bRunOnStart, 0);
-    const auto lines = LogLines(m_logDir / "Zellwick.log");
-    EXPECT_EQ(FindLine(lines, "NickName is empty!"), -1);
-    EXPECT_GE(FindLine(lines, "HistoryPath is empty!"), 0);
+    for (const bool nickname : {true, false}) {
+        SCOPED_TRACE(nickname ? "nickname" : "folder");
+        m_dlg.reset();
+        const int seen = static_cast<int>(LogLines(m_logDir / "Zellwick.log").size());
+        m_app->m_strNickname = nickname ? L"" : L"Hero";
+        m_app->m_strHistoryPath = nickname ? m_history.wpath() : L"";
+        m_app->m_bRunOnStart = 1;
+        MakeWindow();
+        EXPECT_FALSE(Item(Dlg::IDC_START)->isEnabled());
+        EXPECT_FALSE(m_dlg->IsRunning());
+        EXPECT_EQ(m_app->m_bRunOnStart, 0);
+        const auto lines = LogLines(m_logDir / "Zellwick.log");
+        EXPECT_EQ(FindLine(lines, "NickName is empty!", seen) >= 0, nickname);
+        EXPECT_EQ(FindLine(lines, "HistoryPath is empty!", seen) >= 0, !nickname);
+    }
 }
 
 TEST_F(PlayPeriodTest, RunOnStartStartsAsSoonAsTheWindowOpens)

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -46,7 +47,9 @@ bool IsPureWhite(QRgb pixel)
     return (pixel & 0xFFFFFF) == 0xFFFFFF;
 }
 
-TEST(ResourcePictures, EveryButtonPictureIsThereAtItsSize)
+// Every picture at its size; masks round, black on white; nothing of a picture where the mask
+// cuts the button away (it would be lost); the three looks of a button differ.
+TEST(ResourcePictures, ButtonPicturesFitTheirRoundMask)
 {
     for (const SkinNumbers& skin : kSkins) {
         SCOPED_TRACE(skin.name);
@@ -55,63 +58,33 @@ TEST(ResourcePictures, EveryButtonPictureIsThereAtItsSize)
             ASSERT_FALSE(picture.isNull()) << "bitmap " << id;
             EXPECT_EQ(picture.size(), QSize(skin.size, skin.size)) << "bitmap " << id;
         }
-    }
-}
-
-TEST(ResourcePictures, MasksAreRoundBlackOnWhite)
-{
-    for (const SkinNumbers& skin : kSkins) {
-        SCOPED_TRACE(skin.name);
         const QImage mask = Resources::LoadBitmap(skin.mask).convertToFormat(QImage::Format_RGB32);
-        ASSERT_FALSE(mask.isNull());
-        for (int y = 0; y < mask.height(); ++y) {
-            for (int x = 0; x < mask.width(); ++x)
-                ASSERT_TRUE(IsPureBlack(mask.pixel(x, y)) || IsPureWhite(mask.pixel(x, y)));
-        }
         const int last = skin.size - 1;
+        const int middle = skin.size / 2;
         for (QPoint corner : {QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last)})
             EXPECT_TRUE(IsPureWhite(mask.pixel(corner)));
-        const int middle = skin.size / 2;
         for (QPoint inside : {QPoint(middle, middle), QPoint(middle, 0), QPoint(0, middle),
                               QPoint(middle, last), QPoint(last, middle)})
             EXPECT_TRUE(IsPureBlack(mask.pixel(inside)));
-    }
-}
-
-// Nothing of a picture may lie where the mask cuts the button away, or it would be lost.
-TEST(ResourcePictures, PicturesStayInsideTheirMask)
-{
-    for (const SkinNumbers& skin : kSkins) {
-        SCOPED_TRACE(skin.name);
-        const QImage mask = Resources::LoadBitmap(skin.mask).convertToFormat(QImage::Format_RGB32);
-        for (int id : {skin.normal, skin.down, skin.disabled}) {
-            const QImage picture = Resources::LoadBitmap(id).convertToFormat(QImage::Format_ARGB32);
-            int outside = 0;
-            for (int y = 0; y < skin.size; ++y) {
-                for (int x = 0; x < skin.size; ++x) {
-                    if (IsPureWhite(mask.pixel(x, y)) && qAlpha(picture.pixel(x, y)) != 0)
-                        ++outside;
-                }
+        std::vector<QImage> looks;
+        for (int id : {skin.normal, skin.down, skin.disabled})
+            looks.push_back(Resources::LoadBitmap(id).convertToFormat(QImage::Format_ARGB32));
+        for (int y = 0; y < skin.size; ++y) {
+            for (int x = 0; x < skin.size; ++x) {
+                const QRgb pixel = mask.pixel(x, y);
+                ASSERT_TRUE(IsPureBlack(pixel) || IsPureWhite(pixel));
+                for (const QImage& look : looks)
+                    ASSERT_FALSE(IsPureWhite(pixel) && qAlpha(look.pixel(x, y)) != 0)
+                        << x << "," << y;
             }
-            EXPECT_EQ(outside, 0) << "bitmap " << id;
         }
+        EXPECT_NE(looks[0], looks[1]);
+        EXPECT_NE(looks[0], looks[2]);
+        EXPECT_NE(looks[1], looks[2]);
     }
 }
 
-TEST(ResourcePictures, TheThreeLooksOfAButtonDiffer)
-{
-    for (const SkinNumbers& skin : kSkins) {
-        SCOPED_TRACE(skin.name);
-        const QImage normal = Resources::LoadBitmap(skin.normal);
-        const QImage down = Resources::LoadBitmap(skin.down);
-        const QImage disabled = Resources::LoadBitmap(skin.disabled);
-        EXPECT_NE(normal, down);
-        EXPECT_NE(normal, disabled);
-        EXPECT_NE(down, disabled);
-    }
-}
-
-TEST(ResourcePictures, SettingsPicturesAreThere)
+TEST(ResourcePictures, SettingsPicturesAreThereAndUnknownNumbersGiveNone)
 {
     for (int id : {132, 187}) {
         const QImage picture = Resources::LoadBitmap(id);
@@ -119,16 +92,12 @@ TEST(ResourcePictures, SettingsPicturesAreThere)
         EXPECT_GE(picture.width(), 16);
         EXPECT_GE(picture.height(), 16);
     }
-}
-
-TEST(ResourcePictures, UnknownNumbersGiveNoPicture)
-{
     EXPECT_TRUE(Resources::LoadBitmap(0).isNull());
     EXPECT_TRUE(Resources::LoadBitmap(999).isNull());
     EXPECT_TRUE(Resources::LoadIcon(999).isNull());
 }
 
-TEST(ResourceIcons, AlarmIconsComeAtBothIndicatorSizes)
+TEST(ResourceIcons, IconsComeAtTheIndicatorAndDesktopSizes)
 {
     for (int id : {128, 129, 153, 154}) {
         for (int size : {16, 24}) {
@@ -143,14 +112,10 @@ TEST(ResourceIcons, AlarmIconsComeAtBothIndicatorSizes)
         EXPECT_TRUE(sizes.contains(QSize(16, 16)));
         EXPECT_TRUE(sizes.contains(QSize(24, 24)));
     }
-}
-
-TEST(ResourceIcons, ProgramIconHasLargeSizesForTheDesktop)
-{
+    // The program's icon also has the desktop's large sizes.
     const QList<QSize> sizes = Resources::LoadIcon(128).availableSizes();
-    EXPECT_TRUE(sizes.contains(QSize(32, 32)));
-    EXPECT_TRUE(sizes.contains(QSize(48, 48)));
-    EXPECT_TRUE(sizes.contains(QSize(256, 256)));
+    for (int size : {32, 48, 256})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
 }
 
 // A WAV file read by its chunks, as a player would.
@@ -213,10 +178,14 @@ QByteArray SoundBytes(int id)
     return file.readAll();
 }
 
-TEST(ResourceSounds, BuiltInSoundsAreShortMonoPcmWaves)
+// Short mono PCM, clearly audible with headroom, starting and ending in silence (a jump would
+// click), the three different, and Qt's player takes them.
+TEST(ResourceSounds, BuiltInSoundsAreShortCleanDistinctWaves)
 {
+    std::set<QByteArray> distinct;
     for (int id : {156, 157, 169}) {
         SCOPED_TRACE(id);
+        distinct.insert(SoundBytes(id));
         const std::optional<Wave> wave = ReadWave(SoundBytes(id));
         ASSERT_TRUE(wave.has_value());
         EXPECT_EQ(wave->format, 1);
@@ -226,39 +195,15 @@ TEST(ResourceSounds, BuiltInSoundsAreShortMonoPcmWaves)
         const double seconds = static_cast<double>(wave->samples.size()) / wave->rate;
         EXPECT_GT(seconds, 0.2);
         EXPECT_LT(seconds, 1.5);
-    }
-}
-
-TEST(ResourceSounds, SoundsAreAudibleAndStartAndEndInSilence)
-{
-    for (int id : {156, 157, 169}) {
-        SCOPED_TRACE(id);
-        const std::optional<Wave> wave = ReadWave(SoundBytes(id));
-        ASSERT_TRUE(wave.has_value());
         ASSERT_GT(wave->samples.size(), 100u);
         int peak = 0;
         for (std::int16_t sample : wave->samples)
             peak = std::max(peak, std::abs(static_cast<int>(sample)));
-        EXPECT_GT(peak, 32767 / 4);   // clearly audible
-        EXPECT_LT(peak, 32767 * 0.9); // with headroom, never clipped
-        // A jump from or to silence would click.
+        EXPECT_GT(peak, 32767 / 4);
+        EXPECT_LT(peak, 32767 * 0.9);
         EXPECT_LT(std::abs(wave->samples.front()), 100);
         EXPECT_LT(std::abs(wave->samples.back()), 100);
-    }
-}
 
-TEST(ResourceSounds, TheThreeAlarmsSoundDifferent)
-{
-    std::set<QByteArray> distinct;
-    for (int id : {156, 157, 169})
-        distinct.insert(SoundBytes(id));
-    EXPECT_EQ(distinct.size(), 3u);
-}
-
-TEST(ResourceSounds, QtsSoundPlayerAcceptsThem)
-{
-    for (int id : {156, 157, 169}) {
-        SCOPED_TRACE(id);
         QSoundEffect effect;
         effect.setSource(Resources::SoundUrl(id));
         ASSERT_TRUE(zellwick::test::WaitFor([&effect] {
@@ -266,6 +211,7 @@ TEST(ResourceSounds, QtsSoundPlayerAcceptsThem)
         }));
         EXPECT_EQ(effect.status(), QSoundEffect::Ready);
     }
+    EXPECT_EQ(distinct.size(), 3u);
 }
 
 } // namespace

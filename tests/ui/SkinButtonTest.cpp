@@ -79,28 +79,23 @@ TEST_F(SkinButtonTest, ClickLeavesToggleCheckedAndTheClickSeesTheNewState)
     EXPECT_FALSE(button->isChecked());
     ASSERT_EQ(m_clicks.size(), 2u);
     EXPECT_FALSE(m_clicks[1].checkedThen);
-}
 
-TEST_F(SkinButtonTest, ReleaseOutsideNeitherTogglesNorClicks)
-{
-    CxSkinButton* button = Make(CxSkinButton::Kind::Toggle);
-
-    Press(button, kCentre);
-    Move(button, kOutside, Qt::LeftButton);
-    Release(button, kOutside);
-
+    // The space key toggles too.
+    QTest::keyClick(button, Qt::Key_Space);
+    EXPECT_TRUE(button->isChecked());
+    QTest::keyClick(button, Qt::Key_Space);
     EXPECT_FALSE(button->isChecked());
-    EXPECT_TRUE(m_clicks.empty());
+    EXPECT_EQ(m_clicks.size(), 4u);
 }
 
-TEST_F(SkinButtonTest, ReleaseOverTheCutAwayCornerIsOutside)
+TEST_F(SkinButtonTest, ReleaseOutsideOrOverTheCutAwayCornerNeitherTogglesNorClicks)
 {
     CxSkinButton* button = Make(CxSkinButton::Kind::Toggle);
-
-    Press(button, kCentre);
-    Move(button, kCorner, Qt::LeftButton);
-    Release(button, kCorner);
-
+    for (QPoint away : {kOutside, kCorner}) {
+        Press(button, kCentre);
+        Move(button, away, Qt::LeftButton);
+        Release(button, away);
+    }
     EXPECT_FALSE(button->isChecked());
     EXPECT_TRUE(m_clicks.empty());
 }
@@ -137,18 +132,7 @@ TEST_F(SkinButtonTest, DoubleClickIsTwoPressesSoAToggleEndsAsItWas)
     EXPECT_TRUE(toggle->isChecked());
 }
 
-TEST_F(SkinButtonTest, SpaceKeyTogglesAToggle)
-{
-    CxSkinButton* button = Make(CxSkinButton::Kind::Toggle);
-
-    QTest::keyClick(button, Qt::Key_Space);
-    EXPECT_TRUE(button->isChecked());
-    QTest::keyClick(button, Qt::Key_Space);
-    EXPECT_FALSE(button->isChecked());
-    EXPECT_EQ(m_clicks.size(), 2u);
-}
-
-TEST_F(SkinButtonTest, PlainButtonIgnoresACheck)
+TEST_F(SkinButtonTest, PlainButtonIgnoresACheckAndSoDoesAToggleMadePlain)
 {
     CxSkinButton* button = Make(CxSkinButton::Kind::Plain);
 
@@ -160,21 +144,17 @@ TEST_F(SkinButtonTest, PlainButtonIgnoresACheck)
     ASSERT_EQ(m_clicks.size(), 1u);
     EXPECT_FALSE(m_clicks[0].argument);
     EXPECT_EQ(ShownAt(button, kCentre), kNormal);
-}
 
-TEST_F(SkinButtonTest, BecomingPlainLetsGoOfTheCheck)
-{
-    CxSkinButton* button = Make(CxSkinButton::Kind::Toggle);
-    button->setChecked(true);
-
-    button->SetKind(CxSkinButton::Kind::Plain);
-    EXPECT_FALSE(button->isChecked());
-    button->setChecked(true);
-    EXPECT_FALSE(button->isChecked());
-
-    button->SetKind(CxSkinButton::Kind::Toggle);
-    button->setChecked(true);
-    EXPECT_TRUE(button->isChecked());
+    // A checked toggle that becomes plain lets go of its check, and takes one again as a toggle.
+    CxSkinButton* toggle = Make(CxSkinButton::Kind::Toggle);
+    toggle->setChecked(true);
+    toggle->SetKind(CxSkinButton::Kind::Plain);
+    EXPECT_FALSE(toggle->isChecked());
+    toggle->setChecked(true);
+    EXPECT_FALSE(toggle->isChecked());
+    toggle->SetKind(CxSkinButton::Kind::Toggle);
+    toggle->setChecked(true);
+    EXPECT_TRUE(toggle->isChecked());
 }
 
 TEST_F(SkinButtonTest, DisabledLookWinsOverCheckedAndHover)
@@ -190,7 +170,7 @@ TEST_F(SkinButtonTest, DisabledLookWinsOverCheckedAndHover)
     EXPECT_EQ(ShownAt(button, kCentre), kDown);
 }
 
-TEST_F(SkinButtonTest, HoverShowsTheOverPictureUntilTheMouseLeaves)
+TEST_F(SkinButtonTest, HoverShowsTheOverPictureUntilTheMouseLeavesOrPresses)
 {
     CxSkinButton* button = Make(CxSkinButton::Kind::Plain);
 
@@ -201,13 +181,9 @@ TEST_F(SkinButtonTest, HoverShowsTheOverPictureUntilTheMouseLeaves)
     Leave(button);
     EXPECT_FALSE(button->IsHovering());
     EXPECT_EQ(ShownAt(button, kCentre), kNormal);
-}
 
-TEST_F(SkinButtonTest, PressEndsHoverUntilTheMouseMovesAgain)
-{
-    CxSkinButton* button = Make(CxSkinButton::Kind::Plain);
+    // A press ends hover until the mouse moves again.
     Enter(button, kCentre);
-
     Click(button, kCentre);
     EXPECT_FALSE(button->IsHovering());
     EXPECT_EQ(ShownAt(button, kCentre), kNormal);
@@ -284,51 +260,18 @@ TEST(SkinButtonInput, RightClickOnAButtonDoesNotReachTheWindowBehindIt)
     EXPECT_EQ(window.m_nMenus, 1);
 }
 
-TEST(SkinButtonShape, TakesTheMasksShapeAndSize)
+TEST(SkinButtonShape, TakesTheMasksShapeAndSizeOrWithoutOneTheNormalPicturesRectangle)
 {
     QWidget parent;
     CxSkinButton button(&parent);
     button.LoadSkin(Solid(kNormal, 20), Solid(kDown, 20), QImage(), QImage(), DiscMask(kSize));
-
     EXPECT_EQ(button.size(), QSize(kSize, kSize));
     EXPECT_EQ(button.mask(), CxSkinButton::RegionFromMask(DiscMask(kSize)));
     EXPECT_FALSE(button.mask().contains(kCorner));
-}
 
-TEST(SkinButtonShape, WithoutAMaskItIsARectangleOfTheNormalPicture)
-{
-    QWidget parent;
-    CxSkinButton button(&parent);
-    button.LoadSkin(Solid(kNormal, kSize), DiscMask(kSize), QImage(), QImage(), DiscMask(kSize));
     button.LoadSkin(Solid(kNormal, 20), Solid(kDown, 20), QImage(), QImage(), QImage());
-
     EXPECT_EQ(button.size(), QSize(20, 20));
     EXPECT_TRUE(button.mask().isEmpty());
-}
-
-struct ProgramSkin
-{
-    int normal, down, disabled, mask, size;
-};
-
-TEST(SkinButtonShape, ProgramSkinsGiveRoundButtonsOfTheirSize)
-{
-    const ProgramSkin skins[] = {
-        {133, 134, 135, 136, 22}, {137, 138, 139, 136, 22}, {144, 145, 146, 136, 22},
-        {180, 181, 182, 183, 33}, {184, 185, 186, 183, 33}, {177, 178, 179, 183, 33},
-        {167, 169, 168, 170, 44}, {174, 175, 176, 170, 44}, {171, 173, 172, 170, 44},
-        {140, 141, 142, 143, 24},
-    };
-    QWidget parent;
-    CxSkinButton button(&parent, CxSkinButton::Kind::Toggle);
-    for (const ProgramSkin& skin : skins) {
-        SCOPED_TRACE(skin.normal);
-        button.LoadSkin(skin.normal, skin.down, skin.down, skin.disabled, skin.mask);
-        EXPECT_EQ(button.size(), QSize(skin.size, skin.size));
-        EXPECT_TRUE(button.mask().contains(QPoint(skin.size / 2, skin.size / 2)));
-        EXPECT_FALSE(button.mask().contains(QPoint(0, 0)));
-        EXPECT_FALSE(button.mask().contains(QPoint(skin.size - 1, skin.size - 1)));
-    }
 }
 
 TEST(SkinButtonLooks, DisabledNumberZeroShowsTheNormalPicture)

@@ -162,6 +162,7 @@ TEST_F(WindowCommandsTest, ExitAndAltF4SaveThePlaceEscapeDoesNot)
     m_dlg->move(20, 20);
     QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
     EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->result(), QDialog::Rejected);
     EXPECT_EQ(m_app->ReadWindowPos(), L"310:210:450:290");
 }
 
@@ -208,30 +209,17 @@ TEST_F(WindowCommandsTest, OkReappliesIndicatorsColoursOpacityAndSize)
     EXPECT_TRUE(m_prompts.messages.empty());
 }
 
-TEST_F(WindowCommandsTest, CancelKeepsSizeAndOpacity)
+TEST_F(WindowCommandsTest, CancelKeepsSizeAndOpacityAndAPickedColourShowsButIsNotStored)
 {
     m_app->m_nOpacity = 80;
     MakeWindow();
     const QRect before = m_dlg->geometry();
-    Settings(
-        [](CDlgSettings& dialog) {
-            ChooseSize(dialog, Dlg::kMedium);
-            ChooseOpacity(dialog, 30);
-        },
-        false);
-    EXPECT_EQ(m_dlg->geometry(), before);
-    EXPECT_EQ(m_app->m_nAppliedSize, Dlg::kSmall);
-    EXPECT_NEAR(m_dlg->windowOpacity(), 204 / 255.0, 0.002);
-    EXPECT_EQ(m_app->m_nOpacity, 80);
-}
-
-TEST_F(WindowCommandsTest, AColourPickedBeforeCancelShowsAtTheNextPaintButIsNotStored)
-{
-    MakeWindow();
     m_prompts.colours.push_back(QColor(0x10, 0x20, 0x30));
     m_prompts.colours.push_back(QColor(0xA0, 0xB0, 0xC0));
     Settings(
         [](CDlgSettings& dialog) {
+            ChooseSize(dialog, Dlg::kMedium);
+            ChooseOpacity(dialog, 30);
             for (int id : {Settings::IDC_COLOR_BG, Settings::IDC_COLOR_VPP}) {
                 auto* button = qobject_cast<CColorButton*>(dialog.GetDlgItem(id));
                 button->ShowPopup();
@@ -239,6 +227,11 @@ TEST_F(WindowCommandsTest, AColourPickedBeforeCancelShowsAtTheNextPaintButIsNotS
             }
         },
         false);
+    EXPECT_EQ(m_dlg->geometry(), before);
+    EXPECT_EQ(m_app->m_nAppliedSize, Dlg::kSmall);
+    EXPECT_NEAR(m_dlg->windowOpacity(), 204 / 255.0, 0.002);
+    EXPECT_EQ(m_app->m_nOpacity, 80);
+    // The colours show at the next paint.
     const QImage shown = m_dlg->grab().toImage();
     EXPECT_EQ(shown.pixelColor(45, 74), QColor(0x10, 0x20, 0x30));
     EXPECT_EQ(Item(Dlg::IDC_VPP)->palette().color(QPalette::WindowText), QColor(0xA0, 0xB0, 0xC0));

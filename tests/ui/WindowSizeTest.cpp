@@ -15,60 +15,27 @@ using Dlg = CZellwickDlg;
 // The window as made from its template at 96 dpi: 94 x 54 dialog units.
 constexpr QSize kTemplate(141, 88);
 
+// What each size lays out at 96 dpi, worked out by hand from the window's width and height:
+// time, hands, VPP, Start, Stop, VPP label, Pause, hands label; the font cell heights of time,
+// labels, hands and VPP; the indicator size; the hands and VPP indicators' x.
 struct Layout
 {
     QRect time, hands, vpp, start, stop, vppLabel, pause, handsLabel;
-    int timeCell, labelCell, handsCell, vppCell; // font cell heights in pixels
-    int icon;                                    // indicator size
-    int handsIconX, vppIconX;
+    int timeCell, labelCell, handsCell, vppCell, icon, handsIconX, vppIconX;
 };
 
-// The layouts at 96 dpi, worked out by hand from the window's width and height.
-const Layout kSmallLayout = {{70, 3, 65, 22},
-                             {70, 25, 65, 22},
-                             {70, 54, 65, 44},
-                             {3, 58, 22, 22},
-                             {3, 58, 22, 22},
-                             {35, 56, 35, 29},
-                             {3, 37, 22, 22},
-                             {35, 28, 35, 29},
-                             20,
-                             14,
-                             24,
-                             30,
-                             16,
-                             26,
-                             44};
-const Layout kMediumLayout = {{110, 3, 105, 32},
-                              {110, 35, 105, 32},
-                              {110, 74, 105, 64},
-                              {3, 84, 33, 33},
-                              {3, 84, 33, 33},
-                              {55, 82, 55, 42},
-                              {3, 50, 33, 33},
-                              {55, 41, 55, 42},
-                              26,
-                              20,
-                              30,
-                              36,
-                              24,
-                              34,
-                              60};
-const Layout kLargeLayout = {{150, 3, 145, 42},
-                             {150, 45, 145, 42},
-                             {150, 94, 145, 84},
-                             {3, 112, 44, 44},
-                             {3, 112, 44, 44},
-                             {75, 110, 75, 56},
-                             {3, 64, 44, 44},
-                             {75, 55, 75, 56},
-                             34,
-                             28,
-                             38,
-                             44,
-                             24,
-                             34,
-                             60};
+// By size: Small, Medium, Large.
+const Layout kLayouts[] = {
+    {QRect(70, 3, 65, 22), QRect(70, 25, 65, 22), QRect(70, 54, 65, 44), QRect(3, 58, 22, 22),
+     QRect(3, 58, 22, 22), QRect(35, 56, 35, 29), QRect(3, 37, 22, 22), QRect(35, 28, 35, 29), 20,
+     14, 24, 30, 16, 26, 44},
+    {QRect(110, 3, 105, 32), QRect(110, 35, 105, 32), QRect(110, 74, 105, 64), QRect(3, 84, 33, 33),
+     QRect(3, 84, 33, 33), QRect(55, 82, 55, 42), QRect(3, 50, 33, 33), QRect(55, 41, 55, 42), 26,
+     20, 30, 36, 24, 34, 60},
+    {QRect(150, 3, 145, 42), QRect(150, 45, 145, 42), QRect(150, 94, 145, 84),
+     QRect(3, 112, 44, 44), QRect(3, 112, 44, 44), QRect(75, 110, 75, 56), QRect(3, 64, 44, 44),
+     QRect(75, 55, 75, 56), 34, 28, 38, 44, 24, 34, 60},
+};
 
 class WindowSizeTest : public WindowTest
 {
@@ -162,7 +129,7 @@ TEST_F(WindowSizeTest, MediumStartKeepsTheSavedCornerToo)
     SaveStart(L"500:300:640:380", Dlg::kMedium);
     MakeWindow();
     EXPECT_EQ(m_dlg->geometry(), QRect(QPoint(500, 300), kTemplate + QSize(80, 40)));
-    ExpectLayout(kMediumLayout);
+    ExpectLayout(kLayouts[Dlg::kMedium]);
     ExpectShapeFits();
 }
 
@@ -172,19 +139,19 @@ TEST_F(WindowSizeTest, EachSizeLaysOutItsControlsItsFontsAndItsShape)
     MakeWindow();
     ChooseSize(Dlg::kLarge);
     EXPECT_EQ(m_dlg->geometry(), QRect(120, 70, 301, 168));
-    ExpectLayout(kLargeLayout);
+    ExpectLayout(kLayouts[Dlg::kLarge]);
     ExpectShapeFits();
     EXPECT_FALSE(m_dlg->mask().contains(QPoint(5, 5))) << "Large has the widest corners";
 
     ChooseSize(Dlg::kMedium);
     EXPECT_EQ(m_dlg->geometry(), QRect(160, 110, 221, 128));
-    ExpectLayout(kMediumLayout);
+    ExpectLayout(kLayouts[Dlg::kMedium]);
     ExpectShapeFits();
 
     // Back to Small: the template's size with the Small layout, not the start-up window.
     ChooseSize(Dlg::kSmall);
     EXPECT_EQ(m_dlg->geometry(), QRect(QPoint(200, 150), kTemplate));
-    ExpectLayout(kSmallLayout);
+    ExpectLayout(kLayouts[Dlg::kSmall]);
     ExpectShapeFits();
     EXPECT_TRUE(m_dlg->mask().contains(QPoint(5, 5)));
     EXPECT_EQ(m_app->m_nAppliedSize, Dlg::kSmall);
