@@ -329,10 +329,11 @@ TEST_F(DlgSettingsTest, LettersCannotBeTypedIntoThresholdsAndVppHasNoRange)
     EXPECT_EQ(Stored()["Alarm2"]["Param"], "1:0");
 }
 
-TEST_F(DlgSettingsTest, TimeWithAnEmptyDigitPlaceIsRefused)
+TEST_F(DlgSettingsTest, TimeWithAnEmptyDigitPlaceIsRefusedAndAnyTwoDigitPairsTaken)
 {
     auto dialog = Open();
     FillPlayer(*dialog);
+    EXPECT_EQ(Edit(*dialog, Id::IDC_ALARM_TIME)->displayText(), QStringLiteral("01:00"));
     Click(*dialog, Id::IDC_TIME_ON);
     Type(*dialog, Id::IDC_ALARM_TIME, QStringLiteral("123"));
     EXPECT_EQ(Edit(*dialog, Id::IDC_ALARM_TIME)->displayText(), QStringLiteral("12:3_"));
@@ -352,20 +353,14 @@ TEST_F(DlgSettingsTest, TimeWithAnEmptyDigitPlaceIsRefused)
     Click(*dialog, Id::IDOK);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(Stored()["Alarm3"]["Param"], "1:755");
-}
 
-TEST_F(DlgSettingsTest, TimeKeepsItsColonAndTakesAnyTwoDigitPairs)
-{
-    auto dialog = Open();
-    FillPlayer(*dialog);
-    QLineEdit* time = Edit(*dialog, Id::IDC_ALARM_TIME);
-    EXPECT_EQ(time->displayText(), QStringLiteral("01:00"));
-    Click(*dialog, Id::IDC_TIME_ON);
+    // The colon stays where it is, and any two digit pairs are taken.
+    dialog = Open();
+    time = Edit(*dialog, Id::IDC_ALARM_TIME);
+    EXPECT_EQ(time->displayText(), QStringLiteral("12:35"));
     Type(*dialog, Id::IDC_ALARM_TIME, QStringLiteral("9x9:99"));
     EXPECT_EQ(time->displayText(), QStringLiteral("99:99"));
-
     Click(*dialog, Id::IDOK);
-
     EXPECT_EQ(m_app.m_nTimeAlarmMinutes, 6039);
     EXPECT_EQ(m_app.m_strAlarmTime, L"99:99");
     EXPECT_EQ(Stored()["Alarm3"]["Param"], "1:6039");
@@ -649,20 +644,6 @@ TEST_F(DlgSettingsTest, ColourButtonsOfferTheirDefaultsAPaletteAndOther)
     time->Popup()->OtherButton()->click();
     EXPECT_EQ(m_prompts.lastInitialColour, QColor(255, 255, 255));
     EXPECT_EQ(m_app.m_crColorText, 0xFFFFFFu);
-}
-
-TEST_F(DlgSettingsTest, ColourPickedThenCancelledStaysInMemoryOnly)
-{
-    auto dialog = Open();
-    m_prompts.colours.push_back(QColor(0x11, 0x22, 0x33));
-    auto* background = Item<CColorButton>(*dialog, Id::IDC_COLOR_BG);
-    background->ShowPopup();
-    background->Popup()->OtherButton()->click();
-
-    Click(*dialog, Id::IDCANCEL);
-
-    EXPECT_EQ(m_app.m_crColorBg, 0x332211u);
-    EXPECT_FALSE(fs::exists(ConfPath()));
 }
 
 TEST_F(DlgSettingsTest, SizeListShowsTheAppliedSizeAndOpacityItsPercent)
