@@ -202,16 +202,6 @@ TEST_F(PlayPeriodTest, EmptyNicknameOrFolderLogsItAndLeavesStartDisabledDespiteR
     }
 }
 
-TEST_F(PlayPeriodTest, RunOnStartStartsAsSoonAsTheWindowOpens)
-{
-    m_app->m_bRunOnStart = 1;
-    MakeWindow();
-    EXPECT_TRUE(m_dlg->IsRunning());
-    EXPECT_NE(m_dlg->PlayTimerId(), 0);
-    EXPECT_TRUE(Item(Dlg::IDC_STOP)->isVisible());
-    EXPECT_FALSE(Item(Dlg::IDC_START)->isVisible());
-}
-
 TEST_F(PlayPeriodTest, AWatchThatCannotStartIsLoggedAndThePeriodRunsAnyway)
 {
     m_app->m_strHistoryPath = (m_history / "gone").wstring();
