@@ -5,6 +5,7 @@
 #include "watch/PathText.h"
 
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -87,7 +88,7 @@ void CDirectoryChangeHandlerHistory::ReadAppendedText(const std::wstring& strFil
         if (lines.empty())
             break;
         NoteBinaryText(strFileName, lines);
-        m_parser.Feed(lines);
+        m_parser.Feed(std::move(lines)); // the parser takes the lines over: no copies
         bFed = true;
         if (nOffset >= nSizeAtStart)
             break;
