@@ -27,6 +27,10 @@ public:
     // The watch of the folder has ended (the folder was deleted, say): says so in the log.
     void OnReadError(std::uint32_t dwError, const std::wstring& strDirectoryName) override;
 
+    // What keeps this play period from counting, in one line for the player (the folder is
+    // not there or not watched, a followed file cannot be read); empty while it counts.
+    const std::wstring& CountingProblem() const { return m_strCountingProblem; }
+
     // A huge amount appended at once is read and analysed in pieces of about this size.
     static constexpr std::uint64_t kReadChunkBytes = 256u << 10;
 
@@ -38,4 +42,5 @@ private:
     HandHistoryParser& m_parser;
     HistoryLog& m_log;
     std::set<std::wstring> m_binaryReported; // files already logged as not being text
+    std::wstring m_strCountingProblem;
 };
