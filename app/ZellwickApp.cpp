@@ -1,15 +1,21 @@
 #include "app/ZellwickApp.h"
 
+#include "app/DesktopSession.h"
 #include "app/Executable.h"
 #include "app/WideText.h"
 #include "corvask/corvask.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <sys/stat.h>
 #include <utility>
+
+#ifndef ZELLWICK_INSTALL_BINDIR
+#define ZELLWICK_INSTALL_BINDIR ""
+#endif
 
 namespace {
 
@@ -19,15 +25,45 @@ std::wstring ExecutableFolder()
     return GetExecDir(scratch.data());
 }
 
+// The installed program's folder is the system's (/usr/bin): not even root's log belongs
+// there, where removing the package would leave it behind.
+std::wstring ProgramLogFolder()
+{
+    const std::wstring folder = ExecutableFolder();
+    return folder == FromUtf8(ZELLWICK_INSTALL_BINDIR) ? std::wstring() : folder;
+}
+
+// Made with the owner's access only, as a per-user state folder should be.
+void MakeFolders(const std::wstring& folder)
+{
+    const std::string path = ToNativePath(folder).native();
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return;
+        if (slash == std::string::npos)
+            return;
+    }
+}
+
 } // namespace
 
-CZellwickApp::CZellwickApp() : CZellwickApp(ExecutableFolder(), ExecutableBaseName()) {}
+CZellwickApp::CZellwickApp() : CZellwickApp(ProgramLogFolder(), ExecutableBaseName(), StateFolder())
+{}
 
 CZellwickApp::CZellwickApp(std::wstring logFolder, std::wstring appName)
+    : CZellwickApp(std::move(logFolder), std::move(appName), std::wstring())
+{}
+
+CZellwickApp::CZellwickApp(std::wstring logFolder, std::wstring appName,
+                           std::wstring fallbackFolder)
     : m_strBuildDate(L"Version build data:  " + BuildDateFromCompilerDate(__DATE__)),
       m_strAppName(std::move(appName))
 {
-    OpenLog(logFolder);
+    if (OpenLog(logFolder) || fallbackFolder.empty())
+        return;
+    MakeFolders(fallbackFolder);
+    OpenLog(fallbackFolder);
 }
 
 CZellwickApp::~CZellwickApp()
@@ -36,20 +72,23 @@ CZellwickApp::~CZellwickApp()
         std::fclose(m_logFile);
 }
 
-void CZellwickApp::OpenLog(const std::wstring& folder)
+bool CZellwickApp::OpenLog(const std::wstring& folder)
 {
     // Without a folder there is no place for the log; "/Zellwick.log" would be the root's.
     if (folder.empty())
-        return;
-    m_strLogPath = folder + L"/" + kLogFileName;
-    const std::string path = ToNativePath(m_strLogPath).native();
+        return false;
+    const std::wstring logPath = folder + L"/" + kLogFileName;
+    const std::string path = ToNativePath(logPath).native();
     struct stat info
     {};
     if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        TrimLogFile(m_strLogPath, kLogKeepBytes, kLogTrimAbove);
+        TrimLogFile(logPath, kLogKeepBytes, kLogTrimAbove);
     // Append mode: every write goes to the end, also when a second instance writes too.
     m_logFile = std::fopen(path.c_str(), "ae");
     m_bLogOpen = m_logFile != nullptr;
+    if (m_bLogOpen)
+        m_strLogPath = logPath;
+    return m_bLogOpen;
 }
 
 void CZellwickApp::WriteUtf8(const std::wstring& text)

@@ -16,10 +16,13 @@ public:
     static constexpr std::uint64_t kLogKeepBytes = 80000;
     static constexpr std::uint64_t kLogTrimAbove = 200000;
 
-    // The log beside the executable, the settings under the executable's base name.
+    // The log beside the executable when it can be written there, otherwise in the per-user
+    // state folder; the settings under the executable's base name.
     CZellwickApp();
     // The log in logFolder (no log when it is empty), the settings under appName.
     CZellwickApp(std::wstring logFolder, std::wstring appName);
+    // As above, with the log in fallbackFolder (made when missing) when logFolder cannot take it.
+    CZellwickApp(std::wstring logFolder, std::wstring appName, std::wstring fallbackFolder);
     ~CZellwickApp();
     CZellwickApp(const CZellwickApp&) = delete;
     CZellwickApp& operator=(const CZellwickApp&) = delete;
@@ -49,7 +52,7 @@ public:
     // Log.
     std::FILE* m_logFile = nullptr;
     int m_bLogOpen = 0;
-    std::wstring m_strLogPath;
+    std::wstring m_strLogPath; // where the log is open; empty without a log
     std::wstring m_strVersion = L"v2.7";
     std::wstring m_strBuildDate;
 
@@ -87,7 +90,7 @@ public:
     double m_dVpp = 0.0;
 
 private:
-    void OpenLog(const std::wstring& folder);
+    bool OpenLog(const std::wstring& folder);
     void WriteUtf8(const std::wstring& text);
     void CheckHistoryPath();
 };

@@ -14,7 +14,8 @@ constexpr int kIconSize = 48;
 
 } // namespace
 
-CAboutDlg::CAboutDlg(const QString& version, const QString& buildDate, QWidget* parent)
+CAboutDlg::CAboutDlg(const QString& version, const QString& buildDate, const QString& logPath,
+                     QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About Zellwick"));
@@ -32,6 +33,8 @@ CAboutDlg::CAboutDlg(const QString& version, const QString& buildDate, QWidget* 
     text->addWidget(AddLine(buildDate));
     text->addWidget(AddLine(QStringLiteral("Counts the hands you play and the player points "
                                            "(VPP) they earn, while you play.")));
+    text->addWidget(AddLine(logPath.isEmpty() ? QStringLiteral("No log could be written.")
+                                              : QStringLiteral("Log: ") + logPath));
 
     auto* row = new QHBoxLayout;
     row->addWidget(icon);

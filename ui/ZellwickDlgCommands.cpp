@@ -64,6 +64,7 @@ void CZellwickDlg::OnSettings()
 void CZellwickDlg::OnAbout()
 {
     CAboutDlg about(QString::fromStdWString(m_app.m_strVersion),
-                    QString::fromStdWString(m_app.m_strBuildDate), this);
+                    QString::fromStdWString(m_app.m_strBuildDate),
+                    QString::fromStdWString(m_app.m_strLogPath), this);
     about.exec();
 }

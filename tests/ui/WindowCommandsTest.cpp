@@ -177,11 +177,12 @@ TEST_F(WindowCommandsTest, AboutShowsTheNameVersionAndBuildDate)
         QTest::keyClick(&about, Qt::Key_Return);
     });
     MenuItem(QStringLiteral("About..."))->trigger();
-    ASSERT_EQ(lines.size(), 3);
+    ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[0], "Zellwick v2.7");
     EXPECT_EQ(lines[1], QString::fromStdWString(m_app->m_strBuildDate));
     EXPECT_TRUE(lines[1].startsWith("Version build data:  ")) << lines[1].toStdString();
     EXPECT_FALSE(lines[2].isEmpty());
+    EXPECT_EQ(lines[3], "Log: " + QString::fromStdWString(m_app->m_strLogPath));
     EXPECT_EQ(title, "About Zellwick");
     EXPECT_TRUE(m_dlg->isVisible());
 }

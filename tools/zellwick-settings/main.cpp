@@ -17,8 +17,21 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
+
+constexpr const char* kHelp = R"(Usage: zellwick-settings [--screenshot FILE]
+
+Opens Zellwick's settings dialog on its own, without the timer window: the nickname, the
+history folder (or "Auto", which reads both from the poker client's user.ini inside its Wine
+prefix), the alarms, the colours, the size and the opacity. OK stores them where Zellwick
+reads them: $XDG_CONFIG_HOME/Tervalon/Zellwick.conf (~/.config when XDG_CONFIG_HOME is unset).
+
+  --screenshot FILE  save a picture of the dialog filled with sample values; nothing is read
+                     or stored
+  --help             this text
+)";
 
 // The settings of the program itself, which is built as "Zellwick".
 constexpr const wchar_t* kProgramName = L"Zellwick";
@@ -71,6 +84,11 @@ int Edit()
 
 int main(int argc, char** argv)
 {
+    // Before Qt starts, so the help needs no screen.
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() == 3 && arguments[1] == QStringLiteral("--screenshot"))
