@@ -1,118 +1,134 @@
+// Reading a history file from an offset as whole decoded lines, as the watcher and
+// zellwick-count follow a file that the client appends to.
+
 #include "corvask/corvask.h"
 
 #include "corvask/NativePath.h"
-#include "tests/corvask/OtherUser.h"
 #include "tests/support/TestSupport.h"
 
 #include <atomic>
 #include <cerrno>
-#include <filesystem>
 #include <random>
-#include <string>
 #include <sys/stat.h>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using zellwick::test::AppendFile;
-using zellwick::test::TempDir;
-using zellwick::test::WriteFile;
+using namespace zellwick::test;
 using Lines = std::vector<std::wstring>;
-namespace fs = std::filesystem;
 
-// One history file in a folder of its own, followed from m_offset on.
 class ReadHistory : public ::testing::Test
 {
 protected:
     // Appends the lines completed since the last call.
-    void ReadInto(Lines& lines)
+    void ReadInto(Lines& lines, std::uint64_t limit = UINT64_MAX)
     {
-        EXPECT_EQ(ReadHistoryFileUTF8(m_file.wstring(), m_offset, lines), 0);
+        EXPECT_EQ(ReadHistoryFileUTF8(m_file.wstring(), m_offset, lines, limit), 0);
     }
-    Lines ReadMore()
+    Lines ReadWhole(const std::string& bytes, std::int64_t offset = 0)
     {
+        WriteFile(m_file, bytes);
+        m_offset = offset;
         Lines lines;
         ReadInto(lines);
         return lines;
     }
-    Lines ReadWhole(const std::string& bytes)
-    {
-        WriteFile(m_file, bytes);
-        m_offset = 0;
-        return ReadMore();
-    }
-    // Writes text in pieces that end at the cuts and reads after each piece.
-    Lines ReadInPieces(const std::string& text, std::vector<std::size_t> cuts)
-    {
-        Lines lines = ReadWhole("");
-        cuts.push_back(text.size());
-        for (std::size_t written = 0; std::size_t cut : cuts) {
-            AppendFile(m_file, text.substr(written, cut - written));
-            written = cut;
-            ReadInto(lines);
-        }
-        return lines;
-    }
     // A failing call returns its code and leaves what the caller holds as it was.
-    void ExpectError(const std::wstring& path, int expected, std::int64_t offset)
+    int Failing(const std::wstring& path, std::int64_t offset)
     {
         Lines lines = {L"kept"};
         std::int64_t changed = offset;
-        EXPECT_EQ(ReadHistoryFileUTF8(path, changed, lines), expected);
-        EXPECT_EQ(changed, offset);
-        EXPECT_EQ(lines, Lines{L"kept"});
+        const int error = ReadHistoryFileUTF8(path, changed, lines);
+        return changed == offset && lines == Lines{L"kept"} ? error : -1;
     }
 
     TempDir m_dir;
-    fs::path m_file = m_dir / "HH.txt";
+    std::filesystem::path m_file = m_dir / "HH.txt";
     std::int64_t m_offset = 0;
 };
 
-// Every kind of line end, empty lines, characters of one to four bytes and Windows-1252 bytes.
-const std::string kMixedText = "\xEF\xBB\xBF"
-                               "PokerStars Hand #1: Hold'em ($0.01/$0.02 USD)\r\n"
-                               "Table '\xE2\x82\xAC Aksnes' 9-max\n"
-                               "\n"
-                               "Seat 1: \xC2\xA3hero (\xE2\x82\xAC"
-                               "2 in chips)\r"
-                               "\r\n"
-                               "cp1252 \x80 and \xA3 bytes\n"
-                               "card \xF0\x9F\x82\xA1 dealt\r"
-                               "last\n";
-const Lines kMixedLines = {L"PokerStars Hand #1: Hold'em ($0.01/$0.02 USD)",
-                           L"Table '\u20AC Aksnes' 9-max",
-                           L"",
-                           L"Seat 1: \u00A3hero (\u20AC2 in chips)",
-                           L"",
-                           L"cp1252 \u20AC and \u00A3 bytes",
-                           L"card \U0001F0A1 dealt",
-                           L"last"};
+// Every kind of line end and of character, and bytes that are no UTF-8: these are read as
+// Windows-1252, byte by byte (its five unassigned bytes keep their code point).
+const std::string kText =
+    "\xEF\xBB\xBFPokerStars Hand #1: ($0.01/$0.02 USD)\r\nTable '\xE2\x82\xAC Aksnes'\n\n"
+    "Seat 1: \xC2\xA3hero (\xE2\x82\xAC"
+    "2) \xF0\x9F\x82\xA1\r\r\n"
+    "\x80z \xA3z\xA0 \x92\x96\x99\x9F bast\xF2\n\x81\x8D\x8F\x90\x9D\r"
+    "\xC0\xAF|\xE0\x80\xAF|\xF0\x8F\xBF\xBF|\xED\xA0\x80|\xF4\x90\x80\x80|\xF5\x80|a\xBFz\n"
+    "\xE2\x82\n\xE2\x82z \xF4\x8F\xBF\xBF \xE0\xA0\x80\nlast\n";
+const Lines kLines = {
+    L"PokerStars Hand #1: ($0.01/$0.02 USD)",
+    L"Table '\u20AC Aksnes'",
+    L"",
+    L"Seat 1: \u00A3hero (\u20AC2) \U0001F0A1",
+    L"",
+    L"\u20ACz \u00A3z\u00A0 \u2019\u2013\u2122\u0178 bast\u00F2",
+    L"\u0081\u008D\u008F\u0090\u009D",
+    L"\u00C0\u00AF|\u00E0\u20AC\u00AF|\u00F0\u008F\u00BF\u00BF|\u00ED\u00A0\u20AC|"
+    L"\u00F4\u0090\u20AC\u20AC|\u00F5\u20AC|a\u00BFz",
+    L"\u00E2\u201A",
+    L"\u00E2\u201Az \U0010FFFF \u0800",
+    L"last"};
 
-TEST_F(ReadHistory, WriterAppendingWhileReading)
+TEST_F(ReadHistory, EveryLineComesOnceDecodedWholeByteByByteOrCutAtAnyByte)
+{
+    std::vector<std::vector<std::size_t>> cutSets = {{}, {}}; // whole, byte by byte
+    for (std::size_t at = 1; at < kText.size(); ++at) {
+        cutSets[1].push_back(at);
+        cutSets.push_back({at});
+    }
+    for (std::vector<std::size_t> cuts : cutSets) {
+        Lines lines = ReadWhole("");
+        cuts.push_back(kText.size());
+        for (std::size_t written = 0; std::size_t cut : cuts) {
+            AppendFile(m_file, kText.substr(written, cut - written));
+            written = cut;
+            ReadInto(lines);
+        }
+        ASSERT_EQ(lines, kLines) << "cut at " << testing::PrintToString(cuts);
+        ASSERT_EQ(m_offset, static_cast<std::int64_t>(kText.size()));
+    }
+}
+
+// Large files are read in blocks of a power of two: every kind of line end, and a character
+// cut in two, across many such boundaries.
+TEST_F(ReadHistory, LineEndsAndCharactersAcrossBlockBoundaries)
+{
+    const std::pair<std::string, Lines> kEnds[] = {
+        {"\r\n", {L""}}, {"\rz\n", {L"", L"z"}}, {"\xE2\x82\xAC\n", {L"\u20AC"}}, {"\n", {L""}}};
+    std::string text;
+    Lines expected;
+    for (std::size_t m = 1; m <= 80; ++m) {
+        const std::size_t boundary = m * 65536 - 1;
+        for (; text.size() + 81 < boundary; text += std::string(80, 'a') + "\n")
+            expected.push_back(std::wstring(80, L'a'));
+        const auto& [bytes, lines] = kEnds[(m / 16 + m) % 4];
+        expected.push_back(std::wstring(boundary - text.size(), L'b') + lines[0]);
+        expected.insert(expected.end(), lines.begin() + 1, lines.end());
+        text += std::string(boundary - text.size(), 'b') + bytes;
+    }
+    EXPECT_EQ(ReadWhole(text), expected);
+    EXPECT_EQ(m_offset, static_cast<std::int64_t>(text.size()));
+}
+
+TEST_F(ReadHistory, AWriterAppendingMeanwhileLosesAndDoublesNoLine)
 {
     WriteFile(m_file, "");
     Lines written;
-    std::vector<std::string> bytes;
+    std::string bytes;
     for (int i = 0; i < 20000; ++i) {
         written.push_back(L"Seat " + std::to_wstring(i) + L": \u20AC" + std::to_wstring(i * 7));
-        bytes.push_back("Seat " + std::to_string(i) + ": \xE2\x82\xAC" + std::to_string(i * 7));
+        bytes += "Seat " + std::to_string(i) + ": \xE2\x82\xAC" + std::to_string(i * 7) + "\r\n";
     }
     std::atomic<bool> done = false;
     std::thread writer([&] {
         std::mt19937 random(7);
-        std::string pending;
-        for (const std::string& line : bytes) {
-            pending += line + "\r\n";
-            if (random() % 3 == 0) {
-                const std::size_t cut = random() % pending.size();
-                AppendFile(m_file, pending.substr(0, cut));
-                pending.erase(0, cut);
-            }
+        for (std::size_t at = 0, length = 0; at < bytes.size(); at += length) {
+            length = 1 + random() % 300;
+            AppendFile(m_file, bytes.substr(at, length));
         }
-        AppendFile(m_file, pending);
         done = true;
     });
     Lines read;
@@ -123,145 +139,56 @@ TEST_F(ReadHistory, WriterAppendingWhileReading)
     EXPECT_EQ(read, written);
 }
 
-// Large files are read in large blocks: put every kind of line end, and a character split
-// in the middle, across many power-of-two boundaries (the block size is a power of two).
-TEST_F(ReadHistory, LineEndsAndCharactersAcrossBlockBoundaries)
-{
-    // What follows a boundary: its bytes, what they add to the line before, further lines.
-    const struct
-    {
-        std::string bytes;
-        std::wstring added;
-        Lines more;
-    } kEnds[] = {{"\r\n", L"", {}},
-                 {"\rz\n", L"", {L"z"}},
-                 {"\xE2\x82\xAC\n", L"\u20AC", {}},
-                 {"\n", L"", {}}};
-    std::string text;
-    Lines expected;
-    for (std::size_t m = 1; m <= 80; ++m) {
-        const std::size_t boundary = m * 65536 - 1;
-        for (; text.size() + 81 < boundary; text += std::string(80, 'a') + "\n")
-            expected.push_back(std::wstring(80, L'a'));
-        const auto& end = kEnds[(m / 16 + m) % 4];
-        expected.push_back(std::wstring(boundary - text.size(), L'b') + end.added);
-        expected.insert(expected.end(), end.more.begin(), end.more.end());
-        text += std::string(boundary - text.size(), 'b') + end.bytes;
-    }
-    EXPECT_EQ(ReadWhole(text), expected);
-    EXPECT_EQ(m_offset, static_cast<std::int64_t>(text.size()));
-}
-
-// Each text is read whole, cut in two at every byte, and byte by byte, as the client may write
-// it: every line must come exactly once.
-TEST_F(ReadHistory, LineEndsAndDecodingWhereverTheWriterStops)
-{
-    const struct
-    {
-        const char* what;
-        std::string bytes;
-        Lines lines;
-    } cases[] = {
-        {"a hand with every kind of line end", kMixedText, kMixedLines},
-        {"byte-order mark alone", "\xEF\xBB\xBF", {}},
-        {"cut byte-order mark is text", "\xEF\xBB\n", {L"\u00EF\u00BB"}},
-        {"1252 currency", "\x80z \xA3z\xA0x\n", {L"\u20ACz \u00A3z\u00A0x"}},
-        {"1252 punctuation", "\x92\x96\x99\x9F\n", {L"\u2019\u2013\u2122\u0178"}},
-        {"1252 letters", "bast\xF2 \xE9t\xE9\n", {L"bast\u00F2 \u00E9t\u00E9"}},
-        {"1252 unassigned keep their code point",
-         "\x81\x8D\x8F\x90\x9D\n",
-         {L"\u0081\u008D\u008F\u0090\u009D"}},
-        {"overlong two bytes", "\xC0\xAF\n", {L"\u00C0\u00AF"}},
-        {"overlong three bytes", "\xE0\x80\xAF\n", {L"\u00E0\u20AC\u00AF"}},
-        {"overlong four bytes", "\xF0\x8F\xBF\xBF\n", {L"\u00F0\u008F\u00BF\u00BF"}},
-        {"surrogate", "\xED\xA0\x80\n", {L"\u00ED\u00A0\u20AC"}},
-        {"above U+10FFFF", "\xF4\x90\x80\x80\n", {L"\u00F4\u0090\u20AC\u20AC"}},
-        {"no lead byte this high", "\xF5\x80\n", {L"\u00F5\u20AC"}},
-        {"stray continuation", "a\xBFz\n", {L"a\u00BFz"}},
-        {"cut before the line end", "\xE2\x82\n", {L"\u00E2\u201A"}},
-        {"cut before ASCII", "\xE2\x82z\n", {L"\u00E2\u201Az"}},
-        {"highest valid", "\xF4\x8F\xBF\xBF\n", {L"\U0010FFFF"}},
-        {"lowest three bytes", "\xE0\xA0\x80\n", {L"\u0800"}},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::vector<std::size_t>> cutSets = {{}, {}}; // whole, byte by byte
-        for (std::size_t at = 1; at < c.bytes.size(); ++at) {
-            cutSets[1].push_back(at);
-            cutSets.push_back({at});
-        }
-        for (const auto& cuts : cutSets) {
-            ASSERT_EQ(ReadInPieces(c.bytes, cuts), c.lines)
-                << c.what << ", cut at " << testing::PrintToString(cuts);
-            ASSERT_EQ(m_offset, static_cast<std::int64_t>(c.bytes.size())) << c.what;
-        }
-    }
-}
-
-// A byte-order mark is no text, and a file now shorter than the offset was rewritten.
+// A byte-order mark at the start is no text; a file now shorter than the offset was rewritten.
 TEST_F(ReadHistory, WhereReadingStarts)
 {
-    WriteFile(m_file, "\xEF\xBB\xBF"
-                      "first\n\xEF\xBB\xBF"
-                      "second\n");
     for (std::int64_t start : {0, 1, 2, 3}) {
-        m_offset = start;
-        EXPECT_EQ(ReadMore(), (Lines{L"first", L"\uFEFFsecond"})) << start;
+        EXPECT_EQ(ReadWhole("\xEF\xBB\xBF"
+                            "first\n\xEF\xBB\xBF"
+                            "second\n",
+                            start),
+                  (Lines{L"first", L"\uFEFFsecond"}))
+            << start;
         EXPECT_EQ(m_offset, 19);
     }
-    WriteFile(m_file, "\xEF\xBB\xBFnew\npart");
-    EXPECT_EQ(ReadMore(), (Lines{L"new"}));
+    EXPECT_EQ(ReadWhole("\xEF\xBB\n"), Lines{L"\u00EF\u00BB"});
+    EXPECT_EQ(ReadWhole("\xEF\xBB\xBFnew\npart", 20), Lines{L"new"});
     EXPECT_EQ(m_offset, 7);
-    WriteFile(m_file, "x");
-    m_offset = 5;
-    EXPECT_TRUE(ReadMore().empty());
-    EXPECT_EQ(m_offset, 0);
+    EXPECT_TRUE(ReadWhole("\xEF\xBB\xBF", 7).empty());
+    EXPECT_EQ(m_offset, 3);
 }
 
-TEST_F(ReadHistory, ErrorsLeaveOffsetAndLinesAlone)
+// Names that are no ASCII, or no UTF-8 at all, are found; failures leave what the caller holds.
+TEST_F(ReadHistory, AnyFileNameIsFoundAndErrorsLeaveOffsetAndLinesAlone)
 {
-    WriteFile(m_file, "line\n");
-    ASSERT_EQ(::mkfifo((m_dir / "fifo").c_str(), 0644), 0);
-    const struct
-    {
-        const char* what;
-        std::wstring path;
-        std::int64_t offset;
-        int error;
-    } cases[] = {
-        {"folder", m_dir.wpath(), 7, EISDIR},
-        {"missing file", (m_dir / "missing.txt").wstring(), 7, ENOENT},
-        {"empty path", L"", 7, ENOENT},
-        {"negative offset", m_file.wstring(), -1, EINVAL},
-        {"NUL in the path", m_file.wstring() + std::wstring(1, L'\0') + L"x", 7, EINVAL},
-        {"FIFO, refused without waiting for a writer", (m_dir / "fifo").wstring(), 7, EINVAL},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        ExpectError(c.path, c.error, c.offset);
-    }
-}
-
-TEST_F(ReadHistory, NoPermission)
-{
+    WriteFile(m_dir / "HH \xE2\x80\x93 \xE2\x82\xAC.txt", "ok\n");
+    const std::string stray = (m_dir / "hh-\xE9t\xE9-\xFF.txt").native();
+    WriteFile(stray, "too\n");
+    Lines lines;
+    EXPECT_EQ(ReadHistoryFileUTF8(m_dir.wpath() + L"/HH \u2013 \u20AC.txt", m_offset, lines), 0);
+    m_offset = 0;
+    EXPECT_EQ(ReadHistoryFileUTF8(corvask::FromNativePath(stray), m_offset, lines), 0);
+    EXPECT_EQ(lines, (Lines{L"ok", L"too"}));
     WriteFile(m_file, "secret\n");
-    fs::permissions(m_dir.path(), fs::perms(0755));
-    fs::permissions(m_file, fs::perms(0600));
-    if (!zellwick::test::RunningAsRoot()) {
-        fs::permissions(m_file, fs::perms::none);
-        return ExpectError(m_file.wstring(), EACCES, 3);
-    }
-    const int result = zellwick::test::RunAsOtherUser([&] {
-        Lines lines;
-        std::int64_t offset = 3;
-        const int error = ReadHistoryFileUTF8(m_file.wstring(), offset, lines);
-        return (offset == 3 && lines.empty()) ? error : 254;
-    });
-    if (result < 0)
-        GTEST_SKIP() << "cannot switch to user 65534 here";
-    EXPECT_EQ(result, EACCES);
+    ASSERT_EQ(::mkfifo((m_dir / "fifo").c_str(), 0644), 0);
+    const std::pair<std::wstring, int> paths[] = {
+        {m_dir.wpath(), EISDIR},
+        {(m_dir / "missing.txt").wstring(), ENOENT},
+        {L"", ENOENT},
+        {m_file.wstring() + std::wstring(1, L'\0') + L"x", EINVAL}, // would open another file
+        {(m_dir / "fifo").wstring(), EINVAL}}; // refused without waiting for a writer
+    for (const auto& [path, error] : paths)
+        EXPECT_EQ(Failing(path, 7), error) << testing::PrintToString(path);
+    EXPECT_EQ(Failing(m_file.wstring(), -1), EINVAL);
+    std::filesystem::permissions(m_dir.path(), std::filesystem::perms(0755));
+    std::filesystem::permissions(m_file, std::filesystem::perms(0600));
+    const int denied = RunAsOtherUser([&] { return Failing(m_file.wstring(), 3); });
+    if (denied < 0)
+        GTEST_SKIP() << "cannot run a check as user 65534 here";
+    EXPECT_EQ(denied, EACCES);
 }
 
-TEST_F(ReadHistory, ByteLimitConsumesWholeLines)
+TEST_F(ReadHistory, AByteLimitTakesWholeLinesAndAtLeastOne)
 {
     std::string text;
     Lines expected;
@@ -272,54 +199,39 @@ TEST_F(ReadHistory, ByteLimitConsumesWholeLines)
     WriteFile(m_file, text + "partial");
     Lines lines;
     std::vector<std::int64_t> offsets;
-    for (int call = 0; call < 5; ++call) { // up to 30 bytes: the limit itself included
-        ASSERT_EQ(ReadHistoryFileUTF8(m_file.wstring(), m_offset, lines, 30), 0);
+    for (int call = 0; call < 5; ++call) { // up to 30 bytes, the limit itself included
+        ReadInto(lines, 30);
         offsets.push_back(m_offset);
     }
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(offsets, (std::vector<std::int64_t>{30, 60, 90, 100, 100}));
-    // A first line longer than the limit is still taken, so every call makes progress.
+    // A line longer than the limit is still taken, so every call makes progress.
     WriteFile(m_file, std::string(5000, 'x') + "\nshort\n");
     m_offset = 0;
     lines.clear();
-    ASSERT_EQ(ReadHistoryFileUTF8(m_file.wstring(), m_offset, lines, 0), 0);
+    ReadInto(lines, 0);
     EXPECT_EQ(lines, Lines{std::wstring(5000, L'x')});
     EXPECT_EQ(m_offset, 5001);
-    ASSERT_EQ(ReadHistoryFileUTF8(m_file.wstring(), m_offset, lines, 100), 0);
-    EXPECT_EQ(lines.back(), L"short");
 }
 
-TEST_F(ReadHistory, LineOfSeveralMegabytesStaysUnreadUntilItsEnd)
+TEST_F(ReadHistory, ALineOfSeveralMegabytesStaysUnreadUntilItsEnd)
 {
     ReadWhole("before\n");
     const std::string chunk = std::string(1'500'001, 'y') + "\xE2\x82";
     for (int piece = 0; piece < 4; ++piece) {
         AppendFile(m_file, piece == 0 ? chunk : "\xAC" + chunk);
-        EXPECT_TRUE(ReadMore().empty());
+        Lines lines;
+        ReadInto(lines);
+        EXPECT_TRUE(lines.empty());
         EXPECT_EQ(m_offset, 7);
     }
     AppendFile(m_file, "\xAC\r\nafter");
-    const Lines lines = ReadMore();
+    Lines lines;
+    ReadInto(lines);
     ASSERT_EQ(lines.size(), 1U);
     EXPECT_EQ(lines[0].size(), 4 * 1'500'002U);
     EXPECT_EQ(lines[0].substr(1'500'000, 4), L"y\u20ACyy");
     EXPECT_EQ(m_offset, static_cast<std::int64_t>(7 + 4 * chunk.size() + 4 + 2));
-}
-
-TEST_F(ReadHistory, FileNamesThatAreNotAscii)
-{
-    WriteFile(m_dir / "HH20200416 Aksnes \xE2\x80\x93 \xE2\x82\xAC.txt", "ok\n");
-    Lines lines;
-    const std::wstring name = L"/HH20200416 Aksnes \u2013 \u20AC.txt";
-    EXPECT_EQ(ReadHistoryFileUTF8(m_dir.wpath() + name, m_offset, lines), 0);
-    // Bytes that are not UTF-8 survive the way through the wide name the library gives.
-    const std::string bytes = (m_dir / "hh-\xE9t\xE9-\xE2\x82\xAC-\xFF.txt").native();
-    const std::wstring wide = corvask::FromNativePath(bytes);
-    EXPECT_NE(wide.find(L'\u20AC'), std::wstring::npos);
-    WriteFile(bytes, "too\n");
-    m_offset = 0;
-    EXPECT_EQ(ReadHistoryFileUTF8(wide, m_offset, lines), 0);
-    EXPECT_EQ(lines, (Lines{L"ok", L"too"}));
 }
 
 } // namespace
