@@ -2,7 +2,6 @@
 
 #include "tests/support/TestSupport.h"
 
-#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -10,13 +9,11 @@
 
 namespace zellwick::test {
 
-// The stamp that starts every log line: "dd.mm.yyyy  hh:mm:ss  ".
-inline const std::string kStampPattern = R"(\d{2}\.\d{2}\.\d{4}  \d{2}:\d{2}:\d{2}  )";
-
-// The texts of a log's lines without their stamps; a line without one is marked.
+// The texts of a log's lines without their stamps "dd.mm.yyyy  hh:mm:ss  "; a line without
+// one is marked.
 inline std::vector<std::string> LogTexts(const std::filesystem::path& log)
 {
-    static const std::regex stamped(kStampPattern + "(.*)");
+    static const std::regex stamped(R"(\d{2}\.\d{2}\.\d{4}  \d{2}:\d{2}:\d{2}  (.*))");
     std::vector<std::string> texts;
     std::istringstream in(ReadFile(log));
     std::smatch match;
