@@ -14,10 +14,9 @@ namespace {
 #define CARDS "\\[" CARD "(?: " CARD ")*\\]"
 #define TIME "\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}:\\d{2}"
 
-const boost::regex
-    kHeader("(?:\xEF\xBB\xBF)?PokerStars (Zoom )?Hand #\\d+: {1,2}Hold'em (?:No|Pot) "
-            "Limit \\((" AMT ")/(" AMT ")( USD| EUR| GBP)?\\) - " TIME " (ET|[A-Z]+ \\[" TIME
-            " ET\\])");
+const boost::regex kHeader("(?:\xEF\xBB\xBF)?PokerStars (Zoom )?Hand #\\d+: {1,2}Hold'em "
+                           "(?:No|Pot) Limit \\((" AMT ")/(" AMT ")( USD| EUR| GBP)?\\) - " TIME
+                           " (ET|[A-Z]+ \\[" TIME " ET\\])");
 const boost::regex kTable("Table '.+' (\\d+)-max Seat #\\d+ is the button");
 const boost::regex kPost("(.+): posts (small blind|big blind|the ante|small & big blinds) (" AMT
                          ")( and is all-in)?");
@@ -31,46 +30,24 @@ const boost::regex kDealt("Dealt to (.+) " CARDS);
 const boost::regex kStreet("\\*\\*\\* (?:FLOP \\*\\*\\* \\[" CARD " " CARD " " CARD
                            "\\]|TURN \\*\\*\\* \\[" CARD "(?: " CARD "){2}\\] \\[" CARD
                            "\\]|RIVER \\*\\*\\* \\[" CARD "(?: " CARD "){3}\\] \\[" CARD "\\])");
+// The client's lines that carry no money.
+const boost::regex kOtherLine(
+    "Seat \\d+: .+ \\(" AMT " in chips\\)(?: is sitting out)? ?|"
+    "\\*\\*\\* (?:HOLE CARDS|SHOW DOWN|SUMMARY) \\*\\*\\*|"
+    ".+: (?:folds|checks|mucks hand|doesn't show hand|sits out|is sitting out) ?|"
+    ".+: folds " CARDS "|.+: shows " CARDS " \\(.+\\)|Board " CARDS "|"
+    "Seat \\d+: .+?(?: \\(button\\))?(?: \\(small blind\\))?(?: \\(big blind\\))?(?: folded "
+    "(?:before Flop(?: \\(didn't bet\\))?|on the (?:Flop|Turn|River))| collected \\(" AMT
+    "\\)| showed " CARDS " and (?:won \\(" AMT "\\) with .+|lost with .+)| mucked " CARDS ")? ?|"
+    ".+ (?:has timed out|has timed out while disconnected|leaves the table|is sitting out|is "
+    "disconnected|is connected|has returned|will be allowed to play after the button|was "
+    "removed from the table for failing to post) ?|.+ joins the table at seat #\\d+ ?|"
+    ".+ said, \".*\"|");
 
-const boost::regex kOtherLines[] = {
-    boost::regex("Seat \\d+: .+ \\(" AMT " in chips\\)(?: is sitting out)? ?"),
-    boost::regex("\\*\\*\\* (?:HOLE CARDS|SHOW DOWN|SUMMARY) \\*\\*\\*"),
-    boost::regex(".+: (?:folds|checks|mucks hand|doesn't show hand|sits out|is sitting out) ?"),
-    boost::regex(".+: folds " CARDS),
-    boost::regex(".+: shows " CARDS " \\(.+\\)"),
-    boost::regex("Board " CARDS),
-    boost::regex("Seat \\d+: .+?(?: \\(button\\))?(?: \\(small blind\\))?(?: \\(big blind\\))?"
-                 "(?: folded (?:before Flop(?: \\(didn't bet\\))?|on the (?:Flop|Turn|River))"
-                 "| collected \\(" AMT "\\)| showed " CARDS " and (?:won \\(" AMT
-                 "\\) with .+|lost with .+)| mucked " CARDS ")? ?"),
-    boost::regex(".+ (?:has timed out|has timed out while disconnected|leaves the table|is sitting "
-                 "out|is disconnected|is "
-                 "connected|has returned|will be allowed to play after the button|was removed "
-                 "from the table for failing to post) ?"),
-    boost::regex(".+ joins the table at seat #\\d+ ?"),
-    boost::regex(".+ said, \".*\""),
-    boost::regex(""),
-};
-
-bool Matches(const std::string& line, const boost::regex& pattern, boost::smatch& match)
-{
-    return boost::regex_match(line, match, pattern);
-}
-
-// One of the client's lines that carry no money.
-bool IsOtherClientLine(const std::string& line)
-{
-    boost::smatch match;
-    return std::any_of(std::begin(kOtherLines), std::end(kOtherLines),
-                       [&](const boost::regex& pattern) { return Matches(line, pattern, match); });
-}
-
-// "$1,234.50" -> 123450, "€2" -> 200; -1 when it is no amount.
-std::int64_t ParseCents(const std::string& amount)
+// "$1,234.50" -> 123450, "€2" -> 200.
+std::int64_t Cents(const std::string& amount)
 {
     std::size_t i = amount.find_first_of("0123456789");
-    if (i == std::string::npos)
-        return -1;
     std::int64_t units = 0;
     for (; i < amount.size() &&
            (std::isdigit(static_cast<unsigned char>(amount[i])) || amount[i] == ',');
@@ -78,115 +55,95 @@ std::int64_t ParseCents(const std::string& amount)
         if (amount[i] != ',')
             units = units * 10 + (amount[i] - '0');
     }
-    std::int64_t cents = units * 100;
-    if (i + 2 < amount.size() && amount[i] == '.')
-        cents += (amount[i + 1] - '0') * 10 + (amount[i + 2] - '0');
-    return cents;
+    const bool cents = i + 2 < amount.size() && amount[i] == '.';
+    return units * 100 + (cents ? (amount[i + 1] - '0') * 10 + (amount[i + 2] - '0') : 0);
 }
-
-int CurrencyOf(const std::string& amount)
-{
-    if (amount.rfind("$", 0) == 0)
-        return 0;
-    return amount.rfind("\xE2\x82\xAC", 0) == 0 ? 1 : 2;
-}
-
-struct Street
-{
-    std::map<std::string, std::int64_t> live;
-    std::int64_t currentBet = 0;
-};
 
 class Tally
 {
 public:
-    explicit Tally(HandTally& tally) : m_tally(tally) {}
+    explicit Tally(HandTally& tally) : m_t(tally) {}
 
     void Header(const std::string& line)
     {
-        boost::smatch match;
-        if (!Matches(line, kHeader, match))
+        if (!boost::regex_match(line, m_match, kHeader))
             return Fail("header: " + line);
-        m_tally.zoom = match[1].matched;
-        m_tally.currency = CurrencyOf(match[2].str());
-        m_tally.bigBlind = ParseCents(match[3].str());
-        const std::string code = match[4].str();
+        m_t.zoom = m_match[1].matched;
+        const std::string big = m_match[3].str();
+        m_t.currency = big[0] == '$' ? 0 : big.starts_with("\xE2\x82\xAC") ? 1 : 2;
+        m_t.bigBlind = m_bet = Cents(big);
         const char* codes[] = {" USD", " EUR", " GBP"};
-        if (m_tally.zoom != code.empty() || (!code.empty() && code != codes[m_tally.currency]))
+        const std::string code = m_match[4].str();
+        if (m_t.zoom != code.empty() || (!code.empty() && code != codes[m_t.currency]))
             Fail("currency code: " + line);
-        m_street.currentBet = m_tally.bigBlind;
     }
 
     void Take(const std::string& line)
     {
-        boost::smatch match;
-        if (Matches(line, kTable, match)) {
-            m_tally.seats = std::stoi(match[1].str());
-        } else if (Matches(line, kPost, match)) {
-            Post(match[1].str(), match[2].str(), ParseCents(match[3].str()));
-        } else if (Matches(line, kCallOrBet, match)) {
-            const std::int64_t amount = ParseCents(match[3].str());
-            Put(match[1].str(), amount);
-            m_street.live[match[1].str()] += amount;
-            if (match[2].str() == "bets" && m_street.currentBet != 0)
+        const auto is = [&](const boost::regex& pattern) {
+            return boost::regex_match(line, m_match, pattern);
+        };
+        if (is(kTable)) {
+            m_t.seats = std::stoi(m_match[1].str());
+        } else if (is(kPost)) {
+            const std::int64_t amount = Cents(m_match[3].str());
+            Put(m_match[1].str(), amount);
+            // The ante is dead money; of small & big blinds only the big blind is live.
+            if (m_match[2].str() != "the ante")
+                m_live[m_match[1].str()] =
+                    m_match[2].str() == "small blind" || m_match[2].str() == "big blind"
+                        ? amount
+                        : m_t.bigBlind;
+        } else if (is(kCallOrBet)) {
+            const std::string player = m_match[1].str();
+            Put(player, Cents(m_match[3].str()));
+            m_live[player] += Cents(m_match[3].str());
+            if (m_match[2].str() == "bets" && m_bet != 0)
                 Fail("a bet into a bet: " + line);
-            if (match[2].str() == "calls" && m_street.live[match[1].str()] > m_street.currentBet)
+            if (m_match[2].str() == "calls" && m_live[player] > m_bet)
                 Fail("a call above the bet: " + line);
-            m_street.currentBet = std::max(m_street.currentBet, m_street.live[match[1].str()]);
-        } else if (Matches(line, kRaise, match)) {
-            Raise(match[1].str(), ParseCents(match[2].str()), ParseCents(match[3].str()), line);
-        } else if (Matches(line, kUncalled, match)) {
-            const std::int64_t amount = ParseCents(match[1].str());
-            Put(match[2].str(), -amount);
-        } else if (Matches(line, kCollected, match)) {
-            m_tally.collected += ParseCents(match[2].str());
-        } else if (Matches(line, kTotal, match)) {
-            m_tally.pot = ParseCents(match[1].str());
-            m_tally.rake = ParseCents(match[3].str());
-        } else if (Matches(line, kDealt, match)) {
-            m_tally.dealtTo.push_back(match[1].str());
-        } else if (Matches(line, kStreet, match)) {
-            m_tally.flop = true;
-            m_street = Street();
-        } else if (!IsOtherClientLine(line)) {
+            m_bet = std::max(m_bet, m_live[player]);
+        } else if (is(kRaise)) {
+            const std::int64_t to = Cents(m_match[3].str());
+            if (to - m_bet != Cents(m_match[2].str()))
+                Fail("a raise whose two amounts disagree: " + line);
+            Put(m_match[1].str(), to - m_live[m_match[1].str()]);
+            m_live[m_match[1].str()] = m_bet = to;
+        } else if (is(kUncalled)) {
+            Put(m_match[2].str(), -Cents(m_match[1].str()));
+        } else if (is(kCollected)) {
+            m_t.collected += Cents(m_match[2].str());
+        } else if (is(kTotal)) {
+            m_t.pot = Cents(m_match[1].str());
+            m_t.rake = Cents(m_match[3].str());
+        } else if (is(kDealt)) {
+            m_t.dealtTo.push_back(m_match[1].str());
+        } else if (is(kStreet)) {
+            m_t.flop = true;
+            m_live.clear();
+            m_bet = 0;
+        } else if (!is(kOtherLine)) {
             Fail("a line of no known shape: " + line);
         }
     }
 
-private:
     void Fail(const std::string& what)
     {
-        if (m_tally.error.empty())
-            m_tally.error = what;
+        if (m_t.error.empty())
+            m_t.error = what;
     }
 
+private:
     void Put(const std::string& player, std::int64_t amount)
     {
-        m_tally.contributions[player] += amount;
-        m_tally.putIn += amount;
+        m_t.contributions[player] += amount;
+        m_t.putIn += amount;
     }
 
-    void Post(const std::string& player, const std::string& what, std::int64_t amount)
-    {
-        Put(player, amount);
-        if (what == "the ante")
-            return; // dead money
-        // Of small & big blinds, only the big blind is live.
-        const std::int64_t live = what == "small & big blinds" ? m_tally.bigBlind : amount;
-        m_street.live[player] = live;
-    }
-
-    void Raise(const std::string& player, std::int64_t by, std::int64_t to, const std::string& line)
-    {
-        if (to - m_street.currentBet != by)
-            Fail("a raise whose two amounts disagree: " + line);
-        Put(player, to - m_street.live[player]);
-        m_street.live[player] = to;
-        m_street.currentBet = to;
-    }
-
-    HandTally& m_tally;
-    Street m_street;
+    HandTally& m_t;
+    boost::smatch m_match;
+    std::map<std::string, std::int64_t> m_live; // on the current street
+    std::int64_t m_bet = 0;                     // the street's bet to call
 };
 
 } // namespace
@@ -194,13 +151,9 @@ private:
 std::vector<std::vector<std::string>> SplitHands(const std::string& text)
 {
     std::vector<std::vector<std::string>> hands;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
         std::string line = text.substr(start, end - start);
-        start = end + 1;
         if (line.find("PokerStars ") != std::string::npos &&
             line.find(" Hand #") != std::string::npos)
             hands.emplace_back();
@@ -217,18 +170,16 @@ HandTally TallyHand(const std::vector<std::string>& lines)
     reader.Header(lines.at(0));
     for (std::size_t i = 1; i < lines.size(); ++i)
         reader.Take(lines[i]);
-    if (!tally.error.empty())
-        return tally;
     for (const auto& [player, amount] : tally.contributions) {
         if (amount < 0)
-            tally.error = player + " took out more than was put in";
+            reader.Fail(player + " took out more than was put in");
     }
     if (tally.putIn != tally.pot)
-        tally.error = "the pot is not what was put in";
-    else if (tally.collected != tally.pot - tally.rake)
-        tally.error = "the collected amounts are not the pot less the rake";
-    else if (tally.rake * 100 > tally.pot * 7 + 100 || (!tally.flop && tally.rake != 0))
-        tally.error = "the rake is more than a rake is, or taken without a flop";
+        reader.Fail("the pot is not what was put in");
+    if (tally.collected != tally.pot - tally.rake)
+        reader.Fail("the collected amounts are not the pot less the rake");
+    if (tally.rake * 100 > tally.pot * 7 + 100 || (!tally.flop && tally.rake != 0))
+        reader.Fail("the rake is more than a rake is, or taken without a flop");
     return tally;
 }
 

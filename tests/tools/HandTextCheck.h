@@ -1,7 +1,7 @@
 #pragma once
 
-// An independent reading of the client's hand-history text, for the tests: the shapes of its
-// lines, and the money of each hand tallied line by line.
+// An independent reading of the client's hand-history text: the shape of every line, and each
+// hand's money tallied line by line.
 
 #include <cstdint>
 #include <map>
@@ -18,18 +18,13 @@ struct HandTally
     std::string error; // the first thing that does not add up; empty when all is well
     bool zoom = false;
     int currency = -1; // 0 "$", 1 "€", 2 "£"
-    std::int64_t bigBlind = 0;
+    std::int64_t bigBlind = 0, pot = 0, rake = 0, putIn = 0, collected = 0;
     int seats = 0;
-    std::int64_t pot = 0;   // from the summary
-    std::int64_t rake = 0;  // from the summary
-    std::int64_t putIn = 0; // everything the action lines put in, less returns
-    std::int64_t collected = 0;
     bool flop = false;
     std::map<std::string, std::int64_t> contributions; // by player
     std::vector<std::string> dealtTo;
 };
 
-// Reads one hand's money from its lines alone.
 HandTally TallyHand(const std::vector<std::string>& lines);
 
 } // namespace zellwick::test

@@ -2,7 +2,6 @@
 
 #include "tests/support/TestSupport.h"
 
-#include <QByteArray>
 #include <QJsonDocument>
 #include <QString>
 
@@ -30,21 +29,19 @@ std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
     for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
+        const std::size_t end = std::min(text.find('\n', start), text.size());
         lines.push_back(text.substr(start, end - start));
         start = end + 1;
     }
     return lines;
 }
 
-std::vector<std::wstring> SplitLines(const std::string& text)
+std::vector<std::wstring> Wide(const std::vector<std::string>& lines)
 {
-    std::vector<std::wstring> lines;
-    for (const std::string& line : Lines(text))
-        lines.push_back(QString::fromStdString(line).toStdWString());
-    return lines;
+    std::vector<std::wstring> wide;
+    for (const std::string& line : lines)
+        wide.push_back(QString::fromStdString(line).toStdWString());
+    return wide;
 }
 
 std::string Quote(const std::string& text)

@@ -1,7 +1,7 @@
 #pragma once
 
-// Generated hands for the tools' tests (the text, its lines as the analysis takes them, and
-// the generator's truth), and the tools run as a player runs them.
+// Generated hands with the generator's truth, and the project's programs run as a player runs
+// them.
 
 #include "tools/zellwick-genhands/HandGenerator.h"
 
@@ -19,13 +19,12 @@ struct GeneratedHands
 };
 
 GeneratedHands Generate(const genhands::GeneratorOptions& options, int hands);
-// Hands of the default options (every kind, the hero "Hero") from the seed.
+// Hands of every kind for the hero "Hero" from the seed.
 std::string GeneratedText(std::uint64_t seed, int hands);
 
-// The text cut into lines and decoded from UTF-8, the way a history reader hands it over.
-std::vector<std::wstring> SplitLines(const std::string& text);
-// The text cut at "\n", without the line breaks.
+// The text cut at "\n", without the line breaks; Wide() decodes each line from UTF-8.
 std::vector<std::string> Lines(const std::string& text);
+std::vector<std::wstring> Wide(const std::vector<std::string>& lines);
 
 // The text as one word of the shell.
 std::string Quote(const std::string& text);
@@ -37,7 +36,7 @@ struct ToolRun
     std::string err;
 };
 
-// Runs one of the project's programs with the arguments (already quoted for the shell).
+// Runs one of the project's programs with the arguments, already quoted for the shell.
 ToolRun RunTool(const char* tool, const std::string& args);
 
 // The JSON object of the text; a test failure when it is none.

@@ -1,0 +1,189 @@
+// zellwick-genhands and zellwick-count as a player, the demo and scripts run them, and the
+// parts of counting that the generated folder does not reach: links, permissions, odd names.
+
+#include "tests/support/TestSupport.h"
+#include "tests/tools/ToolTestSupport.h"
+
+#include "tools/zellwick-count/CountReport.h"
+#include "tools/zellwick-count/HistoryCount.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace zellwick::count;
+using namespace zellwick::test;
+namespace fs = std::filesystem;
+
+std::size_t Count(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(Commands, HelpNamesTheOptionsAndAMistakeSaysWhatIsWrongWithStatus2)
+{
+    for (const std::string option : {"--seed", "--hands", "--hero", "--truth", "--append-every"})
+        EXPECT_NE(RunTool("zellwick-genhands", "--help").out.find(option), std::string::npos);
+    for (const std::string option : {"--hero", "--json", "--log", "--jobs", "--follow"})
+        EXPECT_NE(RunTool("zellwick-count", "--help").out.find(option), std::string::npos);
+    const std::tuple<const char*, const char*, const char*> mistakes[] = {
+        {"zellwick-genhands", "--seed 3", "--hands"},
+        {"zellwick-genhands", "--hands 3 --stakes 0.03/0.06", "0.01/0.02"}, // the levels listed
+        {"zellwick-genhands", "--hands 3 --kind tournament", ""},
+        {"zellwick-genhands", "--append-every 1", "--out"},
+        {"zellwick-count", "--hero", "--hero needs"},
+        {"zellwick-count", "--frobnicate x", "--frobnicate"},
+        {"zellwick-count", "--jobs 0 --hero Hero /tmp", "--jobs"},
+        {"zellwick-count", "", "no nickname"},
+        {"zellwick-count", "--hero Hero", "no history folder"}};
+    for (const auto& [tool, args, named] : mistakes) {
+        const ToolRun run = RunTool(tool, args);
+        EXPECT_EQ(run.status, 2) << tool << " " << args;
+        EXPECT_NE(run.err.find(named), std::string::npos) << args << ": " << run.err;
+        EXPECT_EQ(run.out, "") << args;
+    }
+}
+
+TEST(GenHandsCommand, TheSameSeedGivesTheSameHandsAndAFileGrowsOneWholeHandAtATime)
+{
+    TempDir folder;
+    const std::string three = RunTool("zellwick-genhands", "--seed 8 --hands 3").out;
+    EXPECT_EQ(Count(three, "\n\n\n\nPokerStars "), 2u); // three blank lines after each hand
+    EXPECT_TRUE(three.ends_with("\n\n\n\n"));
+    EXPECT_NE(RunTool("zellwick-genhands", "--seed 9 --hands 3").out, three);
+    const std::string out = " --out " + Quote((folder / "growing.txt").string());
+    const auto truth = folder / "truth.json";
+    ASSERT_EQ(RunTool("zellwick-genhands", "--seed 8 --hands 3 --append-every 0.01" + out +
+                                               " --truth " + Quote(truth.string()))
+                  .status,
+              0);
+    EXPECT_EQ(ReadFile(folder / "growing.txt"), "\xEF\xBB\xBF" + three);
+    EXPECT_EQ(ParseJson(ReadFile(truth))["hands"].toArray().size(), 3);
+    // A file that is there is continued, without a second byte-order mark.
+    ASSERT_EQ(RunTool("zellwick-genhands", "--hands 2 --append-every 0.01" + out).status, 0);
+    EXPECT_EQ(Count(ReadFile(folder / "growing.txt"), "\xEF\xBB\xBF"), 1u);
+    EXPECT_EQ(Count(ReadFile(folder / "growing.txt"), "*** SUMMARY ***"), 5u);
+    const std::string nowhere = Quote((folder / "no such folder" / "hands.txt").string());
+    for (const std::string& args : {"--out " + nowhere, "--append-every 0.01 --out " + nowhere,
+                                    std::string("--out /dev/full")}) {
+        const ToolRun run = RunTool("zellwick-genhands", "--hands 5 " + args);
+        EXPECT_EQ(run.status, 1) << args;
+        EXPECT_NE(run.err.find("cannot write"), std::string::npos) << args << ": " << run.err;
+    }
+}
+
+TEST(CountCommand, StoredSettingsServeWhatIsNotGivenAndAMissingPathIsNamedWithStatus1)
+{
+    TempDir folder;
+    WriteFile(folder / "HH1.txt", GeneratedText(11, 120));
+    const std::string odd = "PokerStars Hand #5: Hold'em No Limit ($0.01/$0.02 USD) - when?";
+    WriteFile(folder / "sub" / "odd.txt", odd + "\n*** SUMMARY ***\nTotal pot $1 | Rake $0\n");
+    WriteFile(folder / "export.log", GeneratedText(13, 50)); // taken when named
+    QString stored;
+    {
+        // Written the way the application writes them.
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Tervalon", "Zellwick");
+        settings.setValue("BaseInfo/Nickname", "Hero");
+        settings.setValue("BaseInfo/History", QString::fromStdString(folder.path().string()));
+        stored = settings.fileName();
+    }
+    const std::string log = Quote((folder / "count.log").string());
+    const ToolRun fromSettings = RunTool("zellwick-count", "--json --log " + log);
+    const ToolRun otherHero = RunTool("zellwick-count", "--json --hero Nobody"); // given wins
+    QFile::remove(stored);
+    ASSERT_EQ(fromSettings.status, 0) << fromSettings.err;
+    const std::string folderArgs = " " + Quote(folder.path().string());
+    EXPECT_EQ(fromSettings.out, RunTool("zellwick-count", "--json --hero Hero" + folderArgs).out);
+    EXPECT_GT(ParseJson(fromSettings.out)["total"].toObject()["vpp_cents"].toInteger(), 0);
+    EXPECT_EQ(ParseJson(otherHero.out)["total"].toObject()["vpp_cents"].toInteger(), 0);
+    EXPECT_EQ(ParseJson(otherHero.out)["total"].toObject()["hands"].toInteger(), 121);
+    EXPECT_NE(ReadFile(folder / "count.log").find("unrecognized string: <" + odd + ">"),
+              std::string::npos);
+
+    const std::string missing = (folder / "no such file.txt").string();
+    const std::string args =
+        Quote(missing) + folderArgs + " " + Quote((folder / "export.log").string());
+    const ToolRun run = RunTool("zellwick-count", "--hero Hero " + args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "zellwick-count: cannot read " + missing + ": No such file or directory\n");
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 5u) << run.out;
+    EXPECT_TRUE(lines[4].starts_with("TOTAL (3 files) ")) << lines[4];
+    const QJsonObject total =
+        ParseJson(RunTool("zellwick-count", "--json --hero Hero " + args).out)["total"].toObject();
+    EXPECT_EQ(total["hands"].toInteger(), 171);
+    EXPECT_EQ(total["files"].toInteger(), 3);
+}
+
+TEST(CountCommand, FilesBelowAFolderAreTakenOnceEachInNameOrderAndUnreadableOnesNamed)
+{
+    TempDir folder;
+    for (const char* name : {"b.txt", "a.txt", "notes.log", "sub/c.txt", "sub/deeper/d.txt",
+                             "subfolder.txt/e.txt", "txt", ".txt"})
+        WriteFile(folder / name, "");
+    // A dangling link stays in the list, so that reading it names the problem.
+    fs::create_directory_symlink(folder.path(), folder / "sub" / "loop");
+    fs::create_symlink(folder / "a.txt", folder / "sub" / "same.txt");
+    fs::create_symlink(folder / "gone.txt", folder / "sub" / "dangling.txt");
+    std::vector<PathProblem> problems;
+    std::vector<std::string> names;
+    for (const fs::path& file :
+         CollectHistoryFiles({folder.path(), folder / "a.txt", folder / "missing"}, problems))
+        names.push_back(file.lexically_relative(folder.path()).string());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.txt", "sub/c.txt", "sub/dangling.txt",
+                                               "sub/deeper/d.txt", "subfolder.txt/e.txt"}));
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].path, folder / "missing");
+    EXPECT_EQ(problems[0].error, ENOENT);
+
+    fs::permissions(folder.path(), fs::perms(0755));
+    WriteFile(folder / "b.txt", GeneratedText(1, 3));
+    fs::permissions(folder / "b.txt", fs::perms(0600));
+    fs::permissions(folder / "sub", fs::perms(0700));
+    const int result = RunAsOtherUser([&] {
+        std::vector<PathProblem> found;
+        const auto files = CollectHistoryFiles({folder.path()}, found);
+        const FileCount count = CountHistoryFile(folder / "b.txt", L"Hero");
+        const bool named = found.size() == 1 && found[0].path == folder / "sub";
+        return named && files.size() == 3 && count.hands == 0 && count.error == found[0].error
+                   ? count.error
+                   : 100;
+    });
+    if (result < 0)
+        GTEST_SKIP() << "cannot run a check as user 65534 here";
+    EXPECT_EQ(result, EACCES);
+}
+
+TEST(CountReport, TheTableIsAlignedWithTwoDecimalsAndJsonGivesEveryPathBack)
+{
+    const std::string odd = "we \"quote\" back\\slash\ttab\nnewline \xFF end.txt";
+    std::vector<FileCount> counts = {{"short.txt", 1007, 12345, 0, ""},
+                                     {"\xC3\xA9t\xC3\xA9.txt", 2007, -7, 0, ""},
+                                     {odd, 3007, 111105, 0, ""},
+                                     {"unread.txt", 0, 0, EACCES, ""}};
+    const auto lines = Lines(FormatTable(counts));
+    ASSERT_EQ(lines.size(), 5u) << FormatTable(counts); // without the file that was not read
+    EXPECT_TRUE(lines[1].ends_with(" 1007   123.45")) << lines[1];
+    EXPECT_EQ(lines[2].size(), lines[1].size() + 2) << lines[2]; // two wide bytes in the name
+    EXPECT_TRUE(lines[2].ends_with(" 2007    -0.07")) << lines[2];
+    EXPECT_TRUE(lines[3].starts_with("we \"quote\" back\\slash?tab?newline ? end.txt"));
+    EXPECT_TRUE(lines[4].starts_with("TOTAL (3 files) ") && lines[4].ends_with(" 6021  1234.43"))
+        << lines[4];
+    const QJsonObject object = ParseJson(FormatJson(counts));
+    const QJsonArray files = object["files"].toArray();
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_EQ(files[2].toObject()["path"].toString(),
+              QString::fromUtf8("we \"quote\" back\\slash\ttab\nnewline \xEF\xBF\xBD end.txt"));
+    EXPECT_EQ(files[1].toObject()["vpp_cents"].toInteger(), -7);
+    EXPECT_EQ(object["total"].toObject()["hands"].toInteger(), 6021);
+    EXPECT_EQ(object["total"].toObject()["files"].toInteger(), 3);
+}
+
+} // namespace

@@ -1,0 +1,201 @@
+// Generated hands against the generator's own bookkeeping: the analysis hand by hand, the text
+// read back line by line by an independent checker, and zellwick-count over files written by
+// zellwick-genhands. Together they check splitting, headers, pots, rake, the hero's money, the
+// rate table and the rounding over every kind of hand at once.
+
+#include "tests/support/TestSupport.h"
+#include "tests/tools/HandTextCheck.h"
+#include "tests/tools/ToolTestSupport.h"
+
+#include "history/HandAnalysis.h"
+#include "tools/zellwick-count/CountReport.h"
+#include "tools/zellwick-count/HistoryCount.h"
+#include "tools/zellwick-genhands/Pots.h"
+
+#include <QJsonArray>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <set>
+
+namespace {
+
+using namespace zellwick::genhands;
+using namespace zellwick::test;
+
+struct Recorder : HandHistoryParser::Observer
+{
+    void OnHandEvaluated(const HandLines&, const HandFacts& facts, int nVppCents) override
+    {
+        hands.emplace_back(facts, nVppCents);
+    }
+    std::vector<std::pair<HandFacts, int>> hands;
+};
+
+// A hand's figures as text, so that two sides compare at once and a difference reads plainly.
+// Seats and the hero's money count only where there is rake.
+std::string Figures(std::int64_t pot, std::int64_t rake, int currency, std::int64_t bigBlind,
+                    int seats, std::int64_t hero, const std::string& more)
+{
+    return std::to_string(pot) + " pot, " + std::to_string(rake) + " rake, currency " +
+           std::to_string(currency) + ", big blind " + std::to_string(bigBlind) + ", " +
+           std::to_string(rake > 0 ? seats : 0) + "-max, hero " +
+           std::to_string(rake > 0 ? hero : 0) + more;
+}
+
+class GeneratedCorpus : public testing::TestWithParam<TableKind>
+{};
+
+TEST_P(GeneratedCorpus, AnalysisAndTextCheckerAgreeWithTheTruthHandByHand)
+{
+    GeneratorOptions options;
+    options.kind = GetParam();
+    options.seed = std::array{11, 12, 2024}[static_cast<std::size_t>(GetParam())];
+    const GeneratedHands generated = Generate(options, 8000);
+    std::int32_t hands = 0, vppCents = 0;
+    double vpp = 0.0;
+    Recorder recorder;
+    const std::wstring hero = L"Hero"; // the parser reads it at every hand
+    HandHistoryParser parser(hero, RunningTotals{hands, vppCents, vpp}, nullptr);
+    parser.SetObserver(&recorder);
+    parser.ParseHandHistory(Wide(Lines(generated.text)));
+    ASSERT_EQ(recorder.hands.size(), generated.truth.size());
+    // The checker is slower; the mixed tables hold what the others hold.
+    const bool mixed = GetParam() == TableKind::Mixed;
+    const auto texts = mixed ? SplitHands(generated.text) : std::vector<std::vector<std::string>>();
+    int failures = 0;
+    std::int64_t truthVpp = 0;
+    std::set<int> kinds; // table sizes, and the currencies and big blinds the hero earned at
+    for (std::size_t i = 0; i < generated.truth.size() && failures < 10; ++i) {
+        const HandTruth& h = generated.truth[i];
+        truthVpp += h.vppCents;
+        kinds.insert(h.heroDealt ? h.seats : -1);
+        if (h.vppCents > 0)
+            kinds.insert({10 + h.currency, 100 + std::min(h.bigBlindCents, 25)});
+        if (!mixed && h.zoom != (GetParam() == TableKind::Zoom) && ++failures)
+            ADD_FAILURE() << "hand #" << h.handId << " of the wrong kind of table";
+        const std::string points = ", vpp " + std::to_string(h.vppCents);
+        const auto& [f, seen] = recorder.hands[i];
+        const std::string analysed = Figures(
+            std::llround(f.dPot * 100), std::llround(f.dRake * 100), f.nCurrency, f.nBigBlindCents,
+            f.nSeats, std::llround(f.dHeroInvested * 100), ", vpp " + std::to_string(seen));
+        const std::string truth = Figures(h.potCents, h.rakeCents, h.currency, h.bigBlindCents,
+                                          h.seats, h.heroInvestedCents, points);
+        if (analysed != truth && ++failures)
+            ADD_FAILURE() << "hand #" << h.handId << "\n  analysis: " << analysed
+                          << "\n  truth:    " << truth;
+        if (!mixed)
+            continue;
+        // The checker knows no points; it sees who was dealt in, and the money.
+        const HandTally t = TallyHand(texts[i]);
+        const auto own = t.contributions.find("Hero");
+        const bool dealt = std::count(t.dealtTo.begin(), t.dealtTo.end(), "Hero") == 1;
+        const std::string tallied =
+            Figures(t.pot, t.rake, t.currency, t.bigBlind, t.seats,
+                    own == t.contributions.end() ? 0 : own->second,
+                    t.error + (t.zoom ? ", zoom" : "") + (dealt ? ", dealt" : "") +
+                        (t.dealtTo.size() > 1 ? ", dealt to many" : ""));
+        const std::string told = Figures(
+            h.potCents, h.rakeCents, h.currency, h.bigBlindCents, h.seats, h.heroInvestedCents,
+            std::string(h.zoom ? ", zoom" : "") + (h.heroDealt ? ", dealt" : ""));
+        if (tallied != told && ++failures)
+            ADD_FAILURE() << texts[i][0] << "\n  text:  " << tallied << "\n  truth: " << told;
+    }
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(hands, 8000);
+    EXPECT_EQ(vppCents, truthVpp);
+    EXPECT_DOUBLE_EQ(vpp, vppCents * 0.01);
+    if (!mixed)
+        return;
+    // The agreement proves little unless every kind of hand is there.
+    EXPECT_EQ(kinds, (std::set<int>{-1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 102, 105, 110,
+                                    125})); // a hero who sat out too
+    for (const char* part :
+         {"PokerStars Zoom Hand #", " ET]\n", " ET\n", "Hold'em Pot Limit", ": bets ",
+          " and is all-in", ": posts the ante ", "Hero: posts small & big blinds ",
+          "*** SHOW DOWN ***", " Side pot-2 ", "\nHero2: ", "\nSuperHero: ", "\nHero_x: ", ",000",
+          ") returned to SuperHero\n"})
+        EXPECT_NE(generated.text.find(part), std::string::npos) << part;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, GeneratedCorpus,
+                         testing::Values(TableKind::Cash, TableKind::Zoom, TableKind::Mixed));
+
+// zellwick-genhands writes a player's folder, and zellwick-count gives the truth's totals.
+TEST(GeneratedFolder, CountingWhatTheGeneratorWroteGivesItsTruth)
+{
+    TempDir folder;
+    const std::string names[] = {"HH20240102 Caph - $0.01-$0.02 - USD No Limit Hold'em.txt",
+                                 "HH20240101 Kepler II - $1-$2 - USD No Limit Hold'em.txt",
+                                 "old/HH20231224 Vera - \xE2\x82\xAC"
+                                 "0.05.txt"};
+    std::int64_t hands = 0, vppCents[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        const std::string file = (folder / names[i]).string();
+        std::filesystem::create_directories((folder / names[i]).parent_path());
+        const ToolRun run =
+            RunTool("zellwick-genhands", "--seed " + std::to_string(i) + " --hands " +
+                                             std::to_string(100 + i) + " --out " + Quote(file) +
+                                             " --truth " + Quote(file + ".json"));
+        ASSERT_EQ(run.status, 0) << run.err;
+        const QJsonObject truth = ParseJson(ReadFile(file + ".json"));
+        ASSERT_EQ(truth["hands"].toArray().size(), 100 + i);
+        for (const auto& hand : truth["hands"].toArray())
+            vppCents[i] += hand.toObject()["vpp_cents"].toInteger();
+        EXPECT_EQ(truth["total"].toObject()["vpp_cents"].toInteger(), vppCents[i]);
+        hands += 100 + i;
+    }
+    // Read in pieces of any size, a file gives what one block gives.
+    for (const std::uint64_t chunk :
+         {std::uint64_t{1}, std::uint64_t{700}, zellwick::count::kChunkBytes}) {
+        const auto count =
+            zellwick::count::CountHistoryFile(folder / names[1], L"Hero", false, chunk);
+        EXPECT_EQ(count.hands, 101) << chunk;
+        EXPECT_EQ(count.vppCents, vppCents[1]) << chunk;
+    }
+    WriteFile(folder / "notes.log", "PokerStars Hand #1: not a history file\n");
+    const std::string args = "--hero Hero " + Quote(folder.path().string());
+    const QJsonObject report = ParseJson(RunTool("zellwick-count", "--json " + args).out);
+    const QJsonArray files = report["files"].toArray();
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_TRUE(files[2].toObject()["path"].toString().endsWith(QString::fromStdString(names[2])));
+    EXPECT_EQ(files[0].toObject()["hands"].toInt(), 101); // Kepler comes first by name
+    EXPECT_EQ(files[0].toObject()["vpp_cents"].toInteger(), vppCents[1]);
+    EXPECT_EQ(report["total"].toObject()["hands"].toInteger(), hands);
+    const std::int64_t total = vppCents[0] + vppCents[1] + vppCents[2];
+    EXPECT_EQ(report["total"].toObject()["vpp_cents"].toInteger(), total);
+    const ToolRun table = RunTool("zellwick-count", args);
+    EXPECT_EQ(table.status, 0);
+    EXPECT_EQ(table.err, "");
+    const auto lines = Lines(table.out);
+    ASSERT_EQ(lines.size(), 5u) << table.out;
+    EXPECT_TRUE(lines[3].starts_with(folder.path().string() + "/old/HH20231224 Vera"));
+    EXPECT_TRUE(
+        lines[4].starts_with("TOTAL (3 files) ") &&
+        lines[4].ends_with(" " + std::to_string(hands) + "  " + zellwick::count::FormatVpp(total)))
+        << lines[4];
+    for (const char* jobs : {"--jobs 1 ", "--jobs 8 "})
+        EXPECT_EQ(RunTool("zellwick-count", jobs + args).out, table.out) << jobs;
+}
+
+// The text checks itself only as far as the collected amounts add up to the pot less the rake.
+TEST(Pots, AllInsMakeSidePotsEachPaysItsRakeAndEqualHandsShareWithTheOddCentFirst)
+{
+    // A all-in for 100, B and C for 300, D folded after 50; C has the best hand. Main pot
+    // 4 x 100 less D's unused 50 = 350, side pot 2 x 200 = 400; the rake of 30 split 14 and 16.
+    const std::vector<Pot> pots =
+        SplitPots({{100, false, 20}, {300, false, 10}, {300, false, 30}, {50, true, 99}}, 30);
+    ASSERT_EQ(pots.size(), 2u);
+    EXPECT_EQ(pots[0].amount, 350 - 14);
+    EXPECT_EQ(pots[1].amount, 400 - 16);
+    EXPECT_EQ(pots[1].winners, std::vector<int>{2});
+    const std::vector<Pot> split =
+        SplitPots({{101, false, 7}, {101, false, 7}, {101, false, 3}}, 0);
+    EXPECT_EQ(split.at(0).winners, (std::vector<int>{0, 1}));
+    EXPECT_EQ(Shares(split[0]), (std::vector<std::int64_t>{152, 151}));
+}
+
+} // namespace
