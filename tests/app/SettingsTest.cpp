@@ -41,32 +41,21 @@ Fields Loaded(const CZellwickApp& app)
     };
     std::ostringstream colours;
     colours << std::hex << app.m_crColorText << ' ' << app.m_crColorText2 << ' '
-            << app.m_crColorText3 << ' ' << app.m_crColorBg;
-    return {{"nick", ToUtf8(app.m_strNickname)},
-            {"history", ToUtf8(app.m_strHistoryPath)},
-            {"run", std::to_string(app.m_bRunOnStart)},
-            {"colours", colours.str()},
-            {"opacity", std::to_string(app.m_nOpacity)},
-            {"hands", pair(app.m_bHandsAlarm, app.m_nHandsAlarm)},
-            {"vpp", pair(app.m_bVppAlarm, app.m_nVppAlarm)},
-            {"time",
-             pair(app.m_bTimeAlarm, app.m_nTimeAlarmMinutes) + " " + ToUtf8(app.m_strAlarmTime)},
-            {"sounds",
-             ToUtf8(app.m_strHandsSound + L"|" + app.m_strVppSound + L"|" + app.m_strTimeSound)}};
+            << app.m_crColorText3 << ' ' << app.m_crColorBg << ' ' << std::dec << app.m_nOpacity;
+    // clang-format off
+    return {{"nick", ToUtf8(app.m_strNickname)}, {"history", ToUtf8(app.m_strHistoryPath)},
+            {"run", std::to_string(app.m_bRunOnStart)}, {"colours", colours.str()},
+            {"hands", pair(app.m_bHandsAlarm, app.m_nHandsAlarm)}, {"vpp", pair(app.m_bVppAlarm, app.m_nVppAlarm)},
+            {"time", pair(app.m_bTimeAlarm, app.m_nTimeAlarmMinutes) + " " + ToUtf8(app.m_strAlarmTime)},
+            {"sounds", ToUtf8(app.m_strHandsSound + L"|" + app.m_strVppSound + L"|" + app.m_strTimeSound)}};
 }
 
 // The defaults of a fresh user, with some fields changed.
 Fields With(Fields changed)
 {
-    changed.merge(Fields{{"nick", ""},
-                         {"history", ""},
-                         {"run", "0"},
-                         {"colours", "ffffff c313 c0ff 37323d"},
-                         {"opacity", "100"},
-                         {"hands", "0:700"},
-                         {"vpp", "0:10"},
-                         {"time", "0:60 01:00"},
-                         {"sounds", "||"}});
+    changed.merge(Fields{{"nick", ""}, {"history", ""}, {"run", "0"}, {"colours", "ffffff c313 c0ff 37323d 100"},
+                         {"hands", "0:700"}, {"vpp", "0:10"}, {"time", "0:60 01:00"}, {"sounds", "||"}});
+    // clang-format on
     return changed;
 }
 
@@ -122,8 +111,7 @@ TEST_F(Settings, LoadTakesWhatIsStoredWithTheDescribedQuirksAndLogsTheHistoryFol
          "ColorText3=4294967296\nOpacity=\"\"\n",
          With({}), notFound("")},
         {"[BaseInfo]\nRunOnStart=7\n[View]\nOpacity=0\nColorText=-1\nColorBg= 42 \n",
-         With({{"run", "7"}, {"opacity", "0"}, {"colours", "ffffffff c313 c0ff 2a"}}),
-         notFound("", "7")},
+         With({{"run", "7"}, {"colours", "ffffffff c313 c0ff 2a 0"}}), notFound("", "7")},
         {"[BaseInfo]\nNickname=Smith,John\nHistory=" + folder + "\nRunOnStart=1\n",
          With({{"nick", "Smith,John"}, {"history", folder}, {"run", "1"}}),
          {"HistoryPath = " + folder, "RunOnStart = 1"}},
@@ -155,68 +143,48 @@ TEST_F(Settings, LoadTakesWhatIsStoredWithTheDescribedQuirksAndLogsTheHistoryFol
 TEST_F(Settings, StoreWritesEveryKeyInItsSectionAndTheNextRunReadsThemBack)
 {
     auto app = MakeApp();
+    // clang-format off
     app->m_strNickname = L"J\u00fcrgen, \"the\" = Hero ";
     app->m_strHistoryPath = Existing("hand history/J\u00fcrgen", true);
-    app->m_bRunOnStart = 1;
-    app->m_crColorText = 0x112233;
-    app->m_crColorText2 = 0x445566;
-    app->m_crColorText3 = 0x778899;
+    app->m_bRunOnStart = app->m_bHandsAlarm = app->m_bTimeAlarm = 1;
+    app->m_crColorText = 0x112233; app->m_crColorText2 = 0x445566; app->m_crColorText3 = 0x778899;
     app->m_crColorBg = 0xFFFFFFFF;
-    app->m_nOpacity = 55;
-    app->m_nSize = 2;
-    app->m_bHandsAlarm = 1;
-    app->m_nHandsAlarm = 250;
-    app->m_strHandsSound = Existing("hands.wav");
-    app->m_nVppAlarm = 12;
-    app->m_strVppSound = Existing("vpp;1,#2.wav");
-    app->m_bTimeAlarm = 1;
+    app->m_nOpacity = 55; app->m_nSize = 2; app->m_nHandsAlarm = 250; app->m_nVppAlarm = 12;
     app->m_nTimeAlarmMinutes = 6039;
+    app->m_strHandsSound = Existing("hands.wav");
+    app->m_strVppSound = Existing("vpp;1,#2.wav");
     app->m_strTimeSound = Existing("time.wav", true); // a folder is no sound file
     app->StoreSettings();
-    const std::string hands = ToUtf8(app->m_strHandsSound);
-    const std::string vpp = ToUtf8(app->m_strVppSound);
-    const std::string time = ToUtf8(app->m_strTimeSound);
+    const std::string hands = ToUtf8(app->m_strHandsSound), time = ToUtf8(app->m_strTimeSound);
     const std::map<std::string, Fields> expected = {
         {"BaseInfo", {{"History", ToUtf8(app->m_strHistoryPath)}, {"RunOnStart", "1"}}},
-        {"View",
-         {{"ColorText", "1122867"},
-          {"ColorText2", "4478310"},
-          {"ColorText3", "7833753"},
-          {"ColorBg", "4294967295"},
-          {"Opacity", "55"},
-          {"Size", "2"}}},
-        {"Alarm", {{"Param", "1:250"}, {"Sound", hands}}},
-        {"Alarm2", {{"Param", "0:12"}}},
-        {"Alarm3", {{"Param", "1:6039"}, {"Sound", time}}},
-    };
+        {"View", {{"ColorText", "1122867"}, {"ColorText2", "4478310"}, {"ColorText3", "7833753"},
+                  {"ColorBg", "4294967295"}, {"Opacity", "55"}, {"Size", "2"}}},
+        {"Alarm", {{"Param", "1:250"}, {"Sound", hands}}}, {"Alarm2", {{"Param", "0:12"}}},
+        {"Alarm3", {{"Param", "1:6039"}, {"Sound", time}}}};
+    // clang-format on
     auto written = ParseConf(Conf());
     // The texts with quotes and commas are written in the store's own quoting; read back below.
     EXPECT_EQ(written["BaseInfo"].erase("Nickname") + written["Alarm2"].erase("Sound"), 2u);
     EXPECT_EQ(written, expected) << ReadFile(Conf());
+    // The window's position and size are its own: no load or store touches them.
+    app->WriteWindowPos(L"10:20:110:-220");
+    app->StoreSettings();
+    app->WriteViewSize(1);
+    EXPECT_EQ(ParseConf(Conf())["View"]["wndPos"], "10:20:110:-220");
+    EXPECT_EQ(fs::path(app->SettingsLocation()), Conf());
+
     fs::remove(ToNativePath(app->m_strHandsSound));
     CZellwickApp next(m_dir.wpath(), m_appName);
     next.LoadSettings();
     Fields back = Loaded(*app);
     back["time"] = "1:6039 100:39";
-    back["sounds"] = "|" + vpp + "|"; // sounds that are gone are forgotten, in memory only
+    back["sounds"] = "|" + ToUtf8(app->m_strVppSound) + "|"; // gone: forgotten in memory only
     EXPECT_EQ(Loaded(next), back);
     EXPECT_EQ(ParseConf(Conf())["Alarm"]["Sound"], hands);
-}
-
-TEST_F(Settings, WindowPositionAndSizeAreTheWindowsOwnInView)
-{
-    auto app = MakeApp();
-    EXPECT_EQ(fs::path(app->SettingsLocation()), Conf());
-    EXPECT_EQ(app->ReadWindowPos(), L"");
-    app->WriteWindowPos(L"10:20:110:-220");
-    app->WriteViewSize(2);
-    EXPECT_EQ(app->ReadWindowPos(), L"10:20:110:-220");
-    EXPECT_EQ(app->ReadViewSize(), 2);
-    EXPECT_EQ(ParseConf(Conf())["View"]["wndPos"], "10:20:110:-220");
-    app->LoadSettings(); // not touched by a load
-    EXPECT_EQ(app->m_nSize, 0);
-    app->StoreSettings(); // nor by a store
-    EXPECT_EQ(ParseConf(Conf())["View"]["wndPos"], "10:20:110:-220");
+    EXPECT_EQ(next.ReadWindowPos(), L"10:20:110:-220");
+    EXPECT_EQ(next.ReadViewSize(), 1);
+    EXPECT_EQ(next.m_nSize, 0);
 }
 
 } // namespace

@@ -27,13 +27,17 @@ protected:
     {
         EXPECT_EQ(ReadHistoryFileUTF8(m_file.wstring(), m_offset, lines, limit), 0);
     }
+    Lines Read(std::uint64_t limit = UINT64_MAX)
+    {
+        Lines lines;
+        ReadInto(lines, limit);
+        return lines;
+    }
     Lines ReadWhole(const std::string& bytes, std::int64_t offset = 0)
     {
         WriteFile(m_file, bytes);
         m_offset = offset;
-        Lines lines;
-        ReadInto(lines);
-        return lines;
+        return Read();
     }
     // A failing call returns its code and leaves what the caller holds as it was.
     int Failing(const std::wstring& path, std::int64_t offset)
@@ -190,27 +194,18 @@ TEST_F(ReadHistory, AnyFileNameIsFoundAndErrorsLeaveOffsetAndLinesAlone)
 
 TEST_F(ReadHistory, AByteLimitTakesWholeLinesAndAtLeastOne)
 {
-    std::string text;
-    Lines expected;
-    for (int i = 0; i < 10; ++i) {
-        text += "line-000" + std::to_string(i) + "\n";
-        expected.push_back(L"line-000" + std::to_wstring(i));
+    WriteFile(m_file, "line-0000\nline-0001\nline-0002\nline-0003\nline-0004\npartial");
+    std::vector<std::pair<std::size_t, std::int64_t>> steps; // lines and offset after each call
+    for (int call = 0; call < 4; ++call) {
+        const std::size_t lines = Read(20).size(); // up to 20 bytes, the limit itself included
+        steps.emplace_back(lines, m_offset);
     }
-    WriteFile(m_file, text + "partial");
-    Lines lines;
-    std::vector<std::int64_t> offsets;
-    for (int call = 0; call < 5; ++call) { // up to 30 bytes, the limit itself included
-        ReadInto(lines, 30);
-        offsets.push_back(m_offset);
-    }
-    EXPECT_EQ(lines, expected);
-    EXPECT_EQ(offsets, (std::vector<std::int64_t>{30, 60, 90, 100, 100}));
+    EXPECT_EQ(steps, (std::vector<std::pair<std::size_t, std::int64_t>>{
+                         {2, 20}, {2, 40}, {1, 50}, {0, 50}}));
     // A line longer than the limit is still taken, so every call makes progress.
-    WriteFile(m_file, std::string(5000, 'x') + "\nshort\n");
+    EXPECT_EQ(ReadWhole(std::string(5000, 'x') + "\nshort\n").size(), 2u);
     m_offset = 0;
-    lines.clear();
-    ReadInto(lines, 0);
-    EXPECT_EQ(lines, Lines{std::wstring(5000, L'x')});
+    EXPECT_EQ(Read(0), Lines{std::wstring(5000, L'x')});
     EXPECT_EQ(m_offset, 5001);
 }
 
@@ -220,14 +215,11 @@ TEST_F(ReadHistory, ALineOfSeveralMegabytesStaysUnreadUntilItsEnd)
     const std::string chunk = std::string(1'500'001, 'y') + "\xE2\x82";
     for (int piece = 0; piece < 4; ++piece) {
         AppendFile(m_file, piece == 0 ? chunk : "\xAC" + chunk);
-        Lines lines;
-        ReadInto(lines);
-        EXPECT_TRUE(lines.empty());
+        EXPECT_TRUE(Read().empty());
         EXPECT_EQ(m_offset, 7);
     }
     AppendFile(m_file, "\xAC\r\nafter");
-    Lines lines;
-    ReadInto(lines);
+    const Lines lines = Read();
     ASSERT_EQ(lines.size(), 1U);
     EXPECT_EQ(lines[0].size(), 4 * 1'500'002U);
     EXPECT_EQ(lines[0].substr(1'500'000, 4), L"y\u20ACyy");
