@@ -46,43 +46,35 @@ TEST(Ini, ReadsValuesByTheRulesOfTheWindowsProfileFunctions)
         const wchar_t* key;
         std::wstring value;
     } cases[] = {
+        // clang-format off
         {kUserIni, L"Options", L"SaveMyHandsPath", L"D:\\Hands\\"},
-        {kUserIni, L"Nowhere", L"Name", L""},
-        {kUserIni, L"User", L"Nobody", L""},
-        {kUserIni, L"Options", L"Name", L""},
-        {kUserIni, nullptr, L"Name", L""},
+        {kUserIni, L"Nowhere", L"Name", L""}, {kUserIni, L"User", L"Nobody", L""},
+        {kUserIni, L"Options", L"Name", L""}, {kUserIni, nullptr, L"Name", L""},
         {kUserIni, L"User", nullptr, L""},
         // Names without regard to case or blanks, the first key of the first section wins,
         // a section of that name further down adds keys, and values keep their case.
-        {kMixed, L" USER ", L"name ", L"Hero"},
-        {kMixed, L"User", L"OnlyHere", L"found"},
-        {kMixed, L"User", L"formula", L"a=b; c#d"},
-        {kMixed, L"User", L"Mixed", L"MiXeD"},
-        {kMixed, L"\u00e4RGER", L"\u00fcBER", L"yes"},
-        {kMixed, L"User", L"just some words", L""},
+        {kMixed, L" USER ", L"name ", L"Hero"}, {kMixed, L"User", L"OnlyHere", L"found"},
+        {kMixed, L"User", L"formula", L"a=b; c#d"}, {kMixed, L"User", L"Mixed", L"MiXeD"},
+        {kMixed, L"\u00e4RGER", L"\u00fcBER", L"yes"}, {kMixed, L"User", L"just some words", L""},
         {kMixed, L"", L"; Name", L""},
         {kMixed, L"", L"Top", L"1"}, // an empty section: the keys before the first header
-        {kMixed, L"", L"Name", L""},
-        {kQuotes, L"q", L"double", L"  spaced  "},
-        {kQuotes, L"q", L"single", L"it"},
-        {kQuotes, L"q", L"mixed", L"\"it'"},
-        {kQuotes, L"q", L"inner", L"a \"b\" c"},
-        {kQuotes, L"q", L"lone", L"\""},
+        {kMixed, L"", L"Name", L""}, {kQuotes, L"q", L"double", L"  spaced  "},
+        {kQuotes, L"q", L"single", L"it"}, {kQuotes, L"q", L"mixed", L"\"it'"},
+        {kQuotes, L"q", L"inner", L"a \"b\" c"}, {kQuotes, L"q", L"lone", L"\""},
         {kQuotes, L"q", L"empty", L""},
         // A byte-order mark, CRLF, lone CR, bytes that are no UTF-8 read as Windows-1252.
-        {kWindows, L"", L"Top", L"1"},
-        {kWindows, L"User", L"Name", L"Hero"},
+        {kWindows, L"", L"Top", L"1"}, {kWindows, L"User", L"Name", L"Hero"},
         {kWindows, L"Options", L"Path", L"D:\\"},
         {kWindows, L"Options", L"Legacy", L"Caf\u00e9 \u20ac 5"},
         {kWindows, L"Opt\uFFFDons", L"Path", L"C:\\\u20ac"},
-        {kWindows, L"Opt\uFFFDons", L"End", L"CR"},
-        {kBinary, L"User", L"Name", L"Hero"},
+        {kWindows, L"Opt\uFFFDons", L"End", L"CR"}, {kBinary, L"User", L"Name", L"Hero"},
         {kBinary, L"User", L"Blob", std::wstring(L"\x01\x02\0\x7F", 4)},
         {Utf16(u"[User]\r\nName=J\u00fcrgen\r\n", false), L"User", L"Name", L"J\u00fcrgen"},
         {Utf16(u"[User]\r\nName=J\u00fcrgen\r\n", true), L"User", L"Name", L"J\u00fcrgen"},
         {"[s]\nk=" + noise + "\n", L"s", L"k", std::wstring(1 << 20, L'n')},
         {noise + "\n[" + noise + "]\nName=Noise\n" + noise + "=x\n" + kUserIni, L"User", L"Name",
-         L"Hero"},
+        L"Hero"},
+        // clang-format on
     };
     TempDir dir;
     // The path is copied: the caller's text may change or go.

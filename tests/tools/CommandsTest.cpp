@@ -11,6 +11,8 @@
 #include <QJsonArray>
 #include <QSettings>
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,30 +21,20 @@ using namespace zellwick::count;
 using namespace zellwick::test;
 namespace fs = std::filesystem;
 
-std::size_t Count(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 TEST(Commands, HelpNamesTheOptionsAndAMistakeSaysWhatIsWrongWithStatus2)
 {
     for (const std::string option : {"--seed", "--hands", "--hero", "--truth", "--append-every"})
         EXPECT_NE(RunTool("zellwick-genhands", "--help").out.find(option), std::string::npos);
     for (const std::string option : {"--hero", "--json", "--log", "--jobs", "--follow"})
         EXPECT_NE(RunTool("zellwick-count", "--help").out.find(option), std::string::npos);
+    // clang-format off
     const std::tuple<const char*, const char*, const char*> mistakes[] = {
-        {"zellwick-genhands", "--seed 3", "--hands"},
+        {"zellwick-genhands", "--seed 3", "--hands"}, {"zellwick-genhands", "--hands 3 --kind x", ""},
         {"zellwick-genhands", "--hands 3 --stakes 0.03/0.06", "0.01/0.02"}, // the levels listed
-        {"zellwick-genhands", "--hands 3 --kind tournament", ""},
-        {"zellwick-genhands", "--append-every 1", "--out"},
-        {"zellwick-count", "--hero", "--hero needs"},
-        {"zellwick-count", "--frobnicate x", "--frobnicate"},
-        {"zellwick-count", "--jobs 0 --hero Hero /tmp", "--jobs"},
-        {"zellwick-count", "", "no nickname"},
-        {"zellwick-count", "--hero Hero", "no history folder"}};
+        {"zellwick-genhands", "--append-every 1", "--out"}, {"zellwick-count", "--hero", "--hero needs"},
+        {"zellwick-count", "--frobnicate x", "--frobnicate"}, {"zellwick-count", "--jobs 0 --hero H /", "--jobs"},
+        {"zellwick-count", "", "no nickname"}, {"zellwick-count", "--hero Hero", "no history folder"}};
+    // clang-format on
     for (const auto& [tool, args, named] : mistakes) {
         const ToolRun run = RunTool(tool, args);
         EXPECT_EQ(run.status, 2) << tool << " " << args;
@@ -53,9 +45,15 @@ TEST(Commands, HelpNamesTheOptionsAndAMistakeSaysWhatIsWrongWithStatus2)
 
 TEST(GenHandsCommand, TheSameSeedGivesTheSameHandsAndAFileGrowsOneWholeHandAtATime)
 {
+    const auto count = [](const std::string& text, const std::string& part) {
+        std::size_t n = 0;
+        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++n;
+        return n;
+    };
     TempDir folder;
     const std::string three = RunTool("zellwick-genhands", "--seed 8 --hands 3").out;
-    EXPECT_EQ(Count(three, "\n\n\n\nPokerStars "), 2u); // three blank lines after each hand
+    EXPECT_EQ(count(three, "\n\n\n\nPokerStars "), 2u); // three blank lines after each hand
     EXPECT_TRUE(three.ends_with("\n\n\n\n"));
     EXPECT_NE(RunTool("zellwick-genhands", "--seed 9 --hands 3").out, three);
     const std::string out = " --out " + Quote((folder / "growing.txt").string());
@@ -68,8 +66,8 @@ TEST(GenHandsCommand, TheSameSeedGivesTheSameHandsAndAFileGrowsOneWholeHandAtATi
     EXPECT_EQ(ParseJson(ReadFile(truth))["hands"].toArray().size(), 3);
     // A file that is there is continued, without a second byte-order mark.
     ASSERT_EQ(RunTool("zellwick-genhands", "--hands 2 --append-every 0.01" + out).status, 0);
-    EXPECT_EQ(Count(ReadFile(folder / "growing.txt"), "\xEF\xBB\xBF"), 1u);
-    EXPECT_EQ(Count(ReadFile(folder / "growing.txt"), "*** SUMMARY ***"), 5u);
+    EXPECT_EQ(count(ReadFile(folder / "growing.txt"), "\xEF\xBB\xBF"), 1u);
+    EXPECT_EQ(count(ReadFile(folder / "growing.txt"), "*** SUMMARY ***"), 5u);
     const std::string nowhere = Quote((folder / "no such folder" / "hands.txt").string());
     for (const std::string& args : {"--out " + nowhere, "--append-every 0.01 --out " + nowhere,
                                     std::string("--out /dev/full")}) {
@@ -127,34 +125,33 @@ TEST(CountCommand, FilesBelowAFolderAreTakenOnceEachInNameOrderAndUnreadableOnes
     TempDir folder;
     for (const char* name : {"b.txt", "a.txt", "notes.log", "sub/c.txt", "sub/deeper/d.txt",
                              "subfolder.txt/e.txt", "txt", ".txt"})
-        WriteFile(folder / name, "");
-    // A dangling link stays in the list, so that reading it names the problem.
+        WriteFile(folder / name, GeneratedText(1, 1));
+    // Links lead back into the tree or to a file already taken; a dangling one is named later.
     fs::create_directory_symlink(folder.path(), folder / "sub" / "loop");
     fs::create_symlink(folder / "a.txt", folder / "sub" / "same.txt");
     fs::create_symlink(folder / "gone.txt", folder / "sub" / "dangling.txt");
+    const auto names = [&](const std::vector<fs::path>& paths, std::vector<PathProblem>& problems) {
+        std::string text;
+        for (const fs::path& file : CollectHistoryFiles(paths, problems))
+            text += file.lexically_relative(folder.path()).string() + " ";
+        for (const PathProblem& problem : problems)
+            text +=
+                "(" + problem.path.filename().string() + ": " + std::strerror(problem.error) + ")";
+        return text;
+    };
     std::vector<PathProblem> problems;
-    std::vector<std::string> names;
-    for (const fs::path& file :
-         CollectHistoryFiles({folder.path(), folder / "a.txt", folder / "missing"}, problems))
-        names.push_back(file.lexically_relative(folder.path()).string());
-    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.txt", "sub/c.txt", "sub/dangling.txt",
-                                               "sub/deeper/d.txt", "subfolder.txt/e.txt"}));
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems[0].path, folder / "missing");
-    EXPECT_EQ(problems[0].error, ENOENT);
-
+    EXPECT_EQ(names({folder.path(), folder / "a.txt", folder / "missing"}, problems),
+              "a.txt b.txt sub/c.txt sub/dangling.txt sub/deeper/d.txt subfolder.txt/e.txt "
+              "(missing: No such file or directory)");
     fs::permissions(folder.path(), fs::perms(0755));
-    WriteFile(folder / "b.txt", GeneratedText(1, 3));
     fs::permissions(folder / "b.txt", fs::perms(0600));
     fs::permissions(folder / "sub", fs::perms(0700));
     const int result = RunAsOtherUser([&] {
         std::vector<PathProblem> found;
-        const auto files = CollectHistoryFiles({folder.path()}, found);
+        const bool listed = names({folder.path()}, found) ==
+                            "a.txt b.txt subfolder.txt/e.txt (sub: Permission denied)";
         const FileCount count = CountHistoryFile(folder / "b.txt", L"Hero");
-        const bool named = found.size() == 1 && found[0].path == folder / "sub";
-        return named && files.size() == 3 && count.hands == 0 && count.error == found[0].error
-                   ? count.error
-                   : 100;
+        return listed && count.hands == 0 ? count.error : 100;
     });
     if (result < 0)
         GTEST_SKIP() << "cannot run a check as user 65534 here";
@@ -163,27 +160,26 @@ TEST(CountCommand, FilesBelowAFolderAreTakenOnceEachInNameOrderAndUnreadableOnes
 
 TEST(CountReport, TheTableIsAlignedWithTwoDecimalsAndJsonGivesEveryPathBack)
 {
-    const std::string odd = "we \"quote\" back\\slash\ttab\nnewline \xFF end.txt";
-    std::vector<FileCount> counts = {{"short.txt", 1007, 12345, 0, ""},
-                                     {"\xC3\xA9t\xC3\xA9.txt", 2007, -7, 0, ""},
-                                     {odd, 3007, 111105, 0, ""},
-                                     {"unread.txt", 0, 0, EACCES, ""}};
-    const auto lines = Lines(FormatTable(counts));
-    ASSERT_EQ(lines.size(), 5u) << FormatTable(counts); // without the file that was not read
-    EXPECT_TRUE(lines[1].ends_with(" 1007   123.45")) << lines[1];
-    EXPECT_EQ(lines[2].size(), lines[1].size() + 2) << lines[2]; // two wide bytes in the name
-    EXPECT_TRUE(lines[2].ends_with(" 2007    -0.07")) << lines[2];
-    EXPECT_TRUE(lines[3].starts_with("we \"quote\" back\\slash?tab?newline ? end.txt"));
-    EXPECT_TRUE(lines[4].starts_with("TOTAL (3 files) ") && lines[4].ends_with(" 6021  1234.43"))
-        << lines[4];
-    const QJsonObject object = ParseJson(FormatJson(counts));
-    const QJsonArray files = object["files"].toArray();
-    ASSERT_EQ(files.size(), 3);
-    EXPECT_EQ(files[2].toObject()["path"].toString(),
-              QString::fromUtf8("we \"quote\" back\\slash\ttab\nnewline \xEF\xBF\xBD end.txt"));
-    EXPECT_EQ(files[1].toObject()["vpp_cents"].toInteger(), -7);
-    EXPECT_EQ(object["total"].toObject()["hands"].toInteger(), 6021);
-    EXPECT_EQ(object["total"].toObject()["files"].toInteger(), 3);
+    const std::vector<FileCount> counts = {{"short.txt", 1007, 12345, 0, ""},
+                                           {"\xC3\xA9t\xC3\xA9.txt", 2007, -7, 0, ""},
+                                           {"a \"b\"\\\t\n\xFF.txt", 3007, 111105, 0, ""},
+                                           {"unread.txt", 0, 0, EACCES, ""}};
+    // An accented letter takes one column; what cannot be shown on one line is a '?'.
+    EXPECT_EQ(FormatTable(counts), "FILE             HANDS      VPP\n"
+                                   "short.txt         1007   123.45\n"
+                                   "\xC3\xA9t\xC3\xA9.txt           2007    -0.07\n"
+                                   "a \"b\"\\???.txt     3007  1111.05\n"
+                                   "TOTAL (3 files)   6021  1234.43\n");
+    EXPECT_EQ(FormatJson(counts),
+              R"({"files": [
+  {"path": "short.txt", "hands": 1007, "vpp_cents": 12345},
+  {"path": ")"
+              "\xC3\xA9t\xC3\xA9"
+              R"(.txt", "hands": 2007, "vpp_cents": -7},
+  {"path": "a \"b\"\\\u0009\u000a\ufffd.txt", "hands": 3007, "vpp_cents": 111105}
+],
+ "total": {"hands": 6021, "vpp_cents": 123443, "files": 3}}
+)");
 }
 
 } // namespace

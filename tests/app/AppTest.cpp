@@ -1,14 +1,17 @@
-// The settings in the per-user store: what a load takes, what a store writes where, and what
-// comes back on the next run. Every test has its own configuration folder (see the test main).
+// The application object: its log (stamped UTF-8 lines on disk at once, raw writes, trimming
+// before it is opened, no log and no crash where none can be made) and its settings in the
+// per-user store. Every test has its own configuration folder (see the test main).
 
+#include "app/Executable.h"
 #include "app/WideText.h"
 #include "app/ZellwickApp.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
+#include <regex>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -17,6 +20,115 @@ using Texts = std::vector<std::string>;
 using Fields = std::map<std::string, std::string>;
 
 namespace {
+
+// The texts of a log's lines without their stamps "dd.mm.yyyy  hh:mm:ss  "; a line without
+// one is marked.
+std::vector<std::string> LogTexts(const std::filesystem::path& log)
+{
+    static const std::regex stamped(R"(\d{2}\.\d{2}\.\d{4}  \d{2}:\d{2}:\d{2}  (.*))");
+    std::vector<std::string> texts;
+    std::istringstream in(ReadFile(log));
+    std::smatch match;
+    for (std::string line; std::getline(in, line);)
+        texts.push_back(std::regex_match(line, match, stamped) ? match.str(1)
+                                                               : "unstamped: " + line);
+    return texts;
+}
+
+TEST(Log, LinesAreStampedUtf8OnDiskAtOnceAndRawWritesAreAddedAsTheyAre)
+{
+    TempDir dir;
+    auto app = std::make_unique<CZellwickApp>(dir.wpath(), L"LogTest");
+    ASSERT_TRUE(app->m_bLogOpen);
+    EXPECT_EQ(app->m_strLogPath, dir.wpath() + L"/Zellwick.log");
+    EXPECT_TRUE(std::regex_match(app->m_strBuildDate,
+                                 std::wregex(LR"(Version build data:  \d{2}\.\d{2}\.\d{4})")));
+    EXPECT_EQ(ReadFile(dir / "Zellwick.log"), "") << "construction writes nothing";
+    app->WriteLog(L"Nickname = J\u00fcrgen \u20ac \U0001F0A1");
+    // A leading line feed leaves the stamp alone on its line.
+    app->WriteLog(L"\nVersion number v2.7\n");
+    // Two objects append to one log; a code point that is no character is written as U+FFFD.
+    CZellwickApp(dir.wpath(), L"LogTest").WriteLog({L'a', wchar_t(0xD800), wchar_t(0x110000)});
+    const std::wstring longText(70000, L'\u20ac');
+    app->WriteLog(FormatW(L"%ls %d:%02d", longText.c_str(), -2147483647 - 1, 5));
+    EXPECT_EQ(LogTexts(dir / "Zellwick.log"),
+              (Texts{"Nickname = J\xC3\xBCrgen \xE2\x82\xAC \xF0\x9F\x82\xA1", "",
+                     "unstamped: Version number v2.7", "unstamped: ", "a\xEF\xBF\xBD\xEF\xBF\xBD",
+                     ToUtf8(longText) + " -2147483648:05"}));
+    app->WriteRaw(L"GetTypeTable unrecognized string: <");
+    app->WriteRaw(L"PokerStars Game #1>\nno line end");
+    app.reset();
+    EXPECT_TRUE(ReadFile(dir / "Zellwick.log")
+                    .ends_with("\nGetTypeTable unrecognized string: <PokerStars Game #1>\n"
+                               "no line end"));
+}
+
+TEST(Log, AnOverlongLogIsShortenedToWholeLinesBeforeItIsOpenedAShortOneKeptWhole)
+{
+    TempDir dir;
+    const std::string shortLog = "old line 1\n" + std::string(190000, 'x') + "\n";
+    WriteFile(dir / "Zellwick.log", shortLog);
+    CZellwickApp(dir.wpath(), L"LogTest").WriteLog(L"second run");
+    EXPECT_TRUE(ReadFile(dir / "Zellwick.log").starts_with(shortLog));
+    std::string old;
+    int count = 0;
+    while (old.size() <= 250000)
+        old += "old line " + std::to_string(++count) + " of an earlier run\n";
+    WriteFile(dir / "Zellwick.log", old);
+    CZellwickApp(dir.wpath(), L"LogTest").WriteLog(L"after the trim");
+    EXPECT_LE(fs::file_size(dir / "Zellwick.log"), CZellwickApp::kLogKeepBytes + 100);
+    const Texts texts = LogTexts(dir / "Zellwick.log");
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_TRUE(
+        std::regex_match(texts[0], std::regex("unstamped: old line \\d+ of an earlier run")))
+        << texts[0];
+    EXPECT_EQ(texts[texts.size() - 2],
+              "unstamped: old line " + std::to_string(count) + " of an earlier run");
+    EXPECT_EQ(texts.back(), "after the trim");
+}
+
+TEST(Log, NoLogWhereItCannotBeCreatedAndNoCrash)
+{
+    TempDir dir;
+    WriteFile(dir / "not-a-folder", "keep");
+    WriteFile(dir / "Zellwick.log" / "inside", "untouched");
+    // A file as the folder, a missing folder, a folder named like the log, no folder at all.
+    for (const fs::path& folder : {dir / "not-a-folder", dir / "missing", dir.path(), fs::path()}) {
+        CZellwickApp app(folder.wstring(), L"LogTest");
+        EXPECT_FALSE(app.m_bLogOpen) << folder;
+        app.WriteLog(L"dropped");
+        app.WriteRaw(L"dropped too");
+    }
+    EXPECT_EQ(ReadFile(dir / "not-a-folder"), "keep");
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+    EXPECT_EQ(ReadFile(dir / "Zellwick.log" / "inside"), "untouched");
+    fs::permissions(dir.path(), fs::perms(0755));
+    fs::create_directory(dir / "readonly");
+    fs::permissions(dir / "readonly", fs::perms(0555));
+    const int opened = RunAsOtherUser([&] {
+        CZellwickApp app((dir / "readonly").wstring(), L"LogTest");
+        app.WriteLog(L"dropped");
+        return app.m_bLogOpen;
+    });
+    if (opened < 0)
+        GTEST_SKIP() << "cannot run a check as user 65534 here";
+    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(fs::exists(dir / "readonly" / "Zellwick.log"));
+}
+
+TEST(Log, TheBuildDateIsTheCompilersAsDayMonthYearAndTheProgramKnowsItsName)
+{
+    const std::pair<const char*, std::wstring> cases[] = {{"Nov 24 2016", L"24.11.2016"},
+                                                          {"Feb  3 2025", L"03.02.2025"},
+                                                          {"Dec  1 2030", L"01.12.2030"},
+                                                          {"??? ?? ????", L""},
+                                                          {"", L""},
+                                                          {nullptr, L""}};
+    for (const auto& [date, expected] : cases)
+        EXPECT_EQ(CZellwickApp::BuildDateFromCompilerDate(date), expected) << (date ? date : "");
+    EXPECT_EQ(ExecutableBaseName(), L"app_tests");
+    EXPECT_TRUE(ExecutablePath().ends_with(L"/app_tests"));
+}
 
 // The settings file as sections of key=value lines, exactly as written.
 std::map<std::string, Fields> ParseConf(const fs::path& file)

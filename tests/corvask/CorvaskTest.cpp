@@ -1,22 +1,23 @@
-// Reading a history file from an offset as whole decoded lines, as the watcher and
-// zellwick-count follow a file that the client appends to.
+// libcorvask: reading a history file from an offset as whole decoded lines, as the watcher and
+// zellwick-count follow a file that the client appends to; trimming the log; system facts.
 
 #include "corvask/corvask.h"
 
 #include "corvask/NativePath.h"
+#include "corvask/SystemInfo.h"
 #include "tests/support/TestSupport.h"
 
-#include <atomic>
 #include <cerrno>
-#include <random>
+#include <cstring>
+#include <iterator>
 #include <sys/stat.h>
-#include <thread>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 namespace {
 
 using namespace zellwick::test;
+namespace fs = std::filesystem;
 using Lines = std::vector<std::wstring>;
 
 class ReadHistory : public ::testing::Test
@@ -96,9 +97,10 @@ TEST_F(ReadHistory, EveryLineComesOnceDecodedWholeByteByByteOrCutAtAnyByte)
     }
 }
 
-// Large files are read in blocks of a power of two: every kind of line end, and a character
-// cut in two, across many such boundaries.
-TEST_F(ReadHistory, LineEndsAndCharactersAcrossBlockBoundaries)
+// Large files are read in blocks of a power of two: every kind of line end and a character cut
+// in two across many such boundaries, then a line of megabytes that grows over several reads
+// and stays unread until its end.
+TEST_F(ReadHistory, LinesAcrossBlockBoundariesAndALineOfMegabytesComeWhole)
 {
     const std::pair<std::string, Lines> kEnds[] = {
         {"\r\n", {L""}}, {"\rz\n", {L"", L"z"}}, {"\xE2\x82\xAC\n", {L"\u20AC"}}, {"\n", {L""}}};
@@ -114,33 +116,20 @@ TEST_F(ReadHistory, LineEndsAndCharactersAcrossBlockBoundaries)
         text += std::string(boundary - text.size(), 'b') + bytes;
     }
     EXPECT_EQ(ReadWhole(text), expected);
-    EXPECT_EQ(m_offset, static_cast<std::int64_t>(text.size()));
-}
-
-TEST_F(ReadHistory, AWriterAppendingMeanwhileLosesAndDoublesNoLine)
-{
-    WriteFile(m_file, "");
-    Lines written;
-    std::string bytes;
-    for (int i = 0; i < 20000; ++i) {
-        written.push_back(L"Seat " + std::to_wstring(i) + L": \u20AC" + std::to_wstring(i * 7));
-        bytes += "Seat " + std::to_string(i) + ": \xE2\x82\xAC" + std::to_string(i * 7) + "\r\n";
+    const auto end = static_cast<std::int64_t>(text.size());
+    EXPECT_EQ(m_offset, end);
+    const std::string chunk = std::string(1'500'001, 'y') + "\xE2\x82";
+    for (int piece = 0; piece < 4; ++piece) {
+        AppendFile(m_file, piece == 0 ? chunk : "\xAC" + chunk);
+        EXPECT_TRUE(Read().empty());
+        EXPECT_EQ(m_offset, end);
     }
-    std::atomic<bool> done = false;
-    std::thread writer([&] {
-        std::mt19937 random(7);
-        for (std::size_t at = 0, length = 0; at < bytes.size(); at += length) {
-            length = 1 + random() % 300;
-            AppendFile(m_file, bytes.substr(at, length));
-        }
-        done = true;
-    });
-    Lines read;
-    while (!done)
-        ReadInto(read);
-    writer.join();
-    ReadInto(read);
-    EXPECT_EQ(read, written);
+    AppendFile(m_file, "\xAC\r\nafter");
+    const Lines lines = Read();
+    ASSERT_EQ(lines.size(), 1U);
+    EXPECT_EQ(lines[0].size(), 4 * 1'500'002U);
+    EXPECT_EQ(lines[0].substr(1'500'000, 4), L"y\u20ACyy");
+    EXPECT_EQ(m_offset, end + static_cast<std::int64_t>(4 * chunk.size() + 4 + 2));
 }
 
 // A byte-order mark at the start is no text; a file now shorter than the offset was rewritten.
@@ -209,21 +198,92 @@ TEST_F(ReadHistory, AByteLimitTakesWholeLinesAndAtLeastOne)
     EXPECT_EQ(m_offset, 5001);
 }
 
-TEST_F(ReadHistory, ALineOfSeveralMegabytesStaysUnreadUntilItsEnd)
+// A log of numbered lines of varying length.
+std::string MakeLog(std::size_t size)
 {
-    ReadWhole("before\n");
-    const std::string chunk = std::string(1'500'001, 'y') + "\xE2\x82";
-    for (int piece = 0; piece < 4; ++piece) {
-        AppendFile(m_file, piece == 0 ? chunk : "\xAC" + chunk);
-        EXPECT_TRUE(Read().empty());
-        EXPECT_EQ(m_offset, 7);
-    }
-    AppendFile(m_file, "\xAC\r\nafter");
-    const Lines lines = Read();
-    ASSERT_EQ(lines.size(), 1U);
-    EXPECT_EQ(lines[0].size(), 4 * 1'500'002U);
-    EXPECT_EQ(lines[0].substr(1'500'000, 4), L"y\u20ACyy");
-    EXPECT_EQ(m_offset, static_cast<std::int64_t>(7 + 4 * chunk.size() + 4 + 2));
+    std::string log;
+    for (int i = 0; log.size() < size; ++i)
+        log += "06.12.2024  20:50:00  line " + std::to_string(i) + std::string(i % 37, '.') + "\n";
+    return log.substr(0, size);
+}
+
+TEST(TrimLog, KeepsTheNewestWholeLinesInPlaceOfTheLogAndNothingBeside)
+{
+    TempDir dir;
+    const fs::path log = dir / "logs" / "Zellwick.log";
+    const std::string original = MakeLog(250000);
+    const std::string even = [] {
+        std::string text;
+        for (int i = 0; i < 2500; ++i)
+            text += std::string(99, 'x') + "\n";
+        return text;
+    }();
+    WriteFile(log, original);
+    fs::permissions(log, fs::perms(0640));
+    fs::create_symlink(log, dir / "link.log"); // a link stays a link; its file is trimmed
+    TrimLogFile((dir / "link.log").wstring(), 80000, 200000);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.log"));
+    const std::string kept = ReadFile(log);
+    ASSERT_GT(kept.size(), 80000 - 100); // no more than the cut line was dropped
+    EXPECT_TRUE(original.ends_with("\n" + kept));
+    EXPECT_EQ(fs::status(log).permissions(), fs::perms(0640));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "logs"), {}), 1);
+    WriteFile(log, even); // a tail that starts at a line start is kept exactly
+    TrimLogFile(log.wstring(), 80000, 200000);
+    EXPECT_EQ(ReadFile(log).size(), 80000U);
+    // A log up to the limit keeps its file; what is no file is left alone.
+    WriteFile(log, original.substr(0, 200000));
+    const auto inode = [&] {
+        struct stat info = {};
+        return ::stat(log.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    const auto before = inode();
+    for (const fs::path& path : {log, dir / "missing.log", dir / "logs"})
+        TrimLogFile(path.wstring(), 80000, 200000);
+    EXPECT_EQ(inode(), before);
+    EXPECT_EQ(fs::file_size(log), 200000U);
+    // Without write access to the folder nothing is lost.
+    WriteFile(log, original);
+    fs::permissions(dir.path(), fs::perms(0755));
+    fs::permissions(dir / "logs", fs::perms(0755));
+    fs::permissions(log, fs::perms(0666));
+    if (RunAsOtherUser([&] { return TrimLogFile(log.wstring(), 80000, 200000), 0; }) != 0)
+        GTEST_SKIP() << "cannot run a check as user 65534 here";
+    EXPECT_EQ(ReadFile(log), original);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "logs"), {}), 1);
+}
+
+TEST(SystemFacts, FromTheirSourcesOrUnknownAndErrorTextsAndTheExecutablesFolderFromTheSystem)
+{
+    TempDir dir;
+    WriteFile(dir / "os-release", "NAME=Debian\nPRETTY_NAME=\"Zell \\\"OS\\\" 12\"\n");
+    WriteFile(dir / "cpuinfo", "processor\t: 0\nmodel name\t: Zell CPU @ 3.00GHz\n");
+    WriteFile(dir / "meminfo", "MemTotal:        2048000 kB\nMemFree:  10 kB\n");
+    corvask::SystemSources sources{{(dir / "none").string(), (dir / "os-release").string()},
+                                   (dir / "cpuinfo").string(),
+                                   (dir / "meminfo").string()};
+    EXPECT_EQ(corvask::OSInfoLines(sources).at(1), "Release: Zell \"OS\" 12\n");
+    const auto cpu = corvask::CPUInfoLines(sources);
+    EXPECT_EQ(cpu.at(0) + cpu.at(2), "Processor: Zell CPU @ 3.00GHz\nMemory: 2000 MB\n");
+    sources = {{(dir / "none").string()}, (dir / "os-release").string(), ""};
+    EXPECT_EQ(corvask::OSInfoLines(sources).at(1), "Release: unknown\n");
+    EXPECT_EQ(corvask::CPUInfoLines(sources).at(0), "Processor: unknown\n");
+    std::FILE* log = std::fopen((dir / "Zellwick.log").c_str(), "w");
+    OSInfoLog(*log);
+    CPUInfoLog(*log);
+    std::fclose(log);
+    EXPECT_THAT(
+        ReadFile(dir / "Zellwick.log"),
+        testing::MatchesRegex("System: [^\n]+\nRelease: [^\n]+\nKernel: [^\n]+\n"
+                              "Processor: [^\n]+\nCores: [1-9][0-9]*\nMemory: [0-9]+ MB\n"));
+    std::wstring text = L"previous";
+    ErrorShow(ENOENT, text);
+    EXPECT_EQ(text, corvask::FromNativePath(std::strerror(ENOENT)));
+    ErrorShow(4294967295U, text);
+    EXPECT_NE(text.find(L"4294967295"), std::wstring::npos);
+    wchar_t scratch[520] = {};
+    EXPECT_TRUE(fs::is_regular_file(fs::path(GetExecDir(scratch)) / "corvask_tests"));
+    EXPECT_EQ(GetExecDir(nullptr), GetExecDir(scratch));
 }
 
 } // namespace
