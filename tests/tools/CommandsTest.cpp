@@ -7,9 +7,7 @@
 #include "tools/zellwick-count/CountReport.h"
 #include "tools/zellwick-count/HistoryCount.h"
 
-#include <QFile>
 #include <QJsonArray>
-#include <QSettings>
 
 #include <cstring>
 
@@ -75,49 +73,6 @@ TEST(GenHandsCommand, TheSameSeedGivesTheSameHandsAndAFileGrowsOneWholeHandAtATi
         EXPECT_EQ(run.status, 1) << args;
         EXPECT_NE(run.err.find("cannot write"), std::string::npos) << args << ": " << run.err;
     }
-}
-
-TEST(CountCommand, StoredSettingsServeWhatIsNotGivenAndAMissingPathIsNamedWithStatus1)
-{
-    TempDir folder;
-    WriteFile(folder / "HH1.txt", GeneratedText(11, 120));
-    const std::string odd = "PokerStars Hand #5: Hold'em No Limit ($0.01/$0.02 USD) - when?";
-    WriteFile(folder / "sub" / "odd.txt", odd + "\n*** SUMMARY ***\nTotal pot $1 | Rake $0\n");
-    WriteFile(folder / "export.log", GeneratedText(13, 50)); // taken when named
-    QString stored;
-    {
-        // Written the way the application writes them.
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Tervalon", "Zellwick");
-        settings.setValue("BaseInfo/Nickname", "Hero");
-        settings.setValue("BaseInfo/History", QString::fromStdString(folder.path().string()));
-        stored = settings.fileName();
-    }
-    const std::string log = Quote((folder / "count.log").string());
-    const ToolRun fromSettings = RunTool("zellwick-count", "--json --log " + log);
-    const ToolRun otherHero = RunTool("zellwick-count", "--json --hero Nobody"); // given wins
-    QFile::remove(stored);
-    ASSERT_EQ(fromSettings.status, 0) << fromSettings.err;
-    const std::string folderArgs = " " + Quote(folder.path().string());
-    EXPECT_EQ(fromSettings.out, RunTool("zellwick-count", "--json --hero Hero" + folderArgs).out);
-    EXPECT_GT(ParseJson(fromSettings.out)["total"].toObject()["vpp_cents"].toInteger(), 0);
-    EXPECT_EQ(ParseJson(otherHero.out)["total"].toObject()["vpp_cents"].toInteger(), 0);
-    EXPECT_EQ(ParseJson(otherHero.out)["total"].toObject()["hands"].toInteger(), 121);
-    EXPECT_NE(ReadFile(folder / "count.log").find("unrecognized string: <" + odd + ">"),
-              std::string::npos);
-
-    const std::string missing = (folder / "no such file.txt").string();
-    const std::string args =
-        Quote(missing) + folderArgs + " " + Quote((folder / "export.log").string());
-    const ToolRun run = RunTool("zellwick-count", "--hero Hero " + args);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "zellwick-count: cannot read " + missing + ": No such file or directory\n");
-    const auto lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 5u) << run.out;
-    EXPECT_TRUE(lines[4].starts_with("TOTAL (3 files) ")) << lines[4];
-    const QJsonObject total =
-        ParseJson(RunTool("zellwick-count", "--json --hero Hero " + args).out)["total"].toObject();
-    EXPECT_EQ(total["hands"].toInteger(), 171);
-    EXPECT_EQ(total["files"].toInteger(), 3);
 }
 
 TEST(CountCommand, FilesBelowAFolderAreTakenOnceEachInNameOrderAndUnreadableOnesNamed)

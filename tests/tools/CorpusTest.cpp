@@ -12,7 +12,9 @@
 #include "tools/zellwick-count/HistoryCount.h"
 #include "tools/zellwick-genhands/Pots.h"
 
+#include <QFile>
 #include <QJsonArray>
+#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -135,60 +137,82 @@ INSTANTIATE_TEST_SUITE_P(Kinds, GeneratedCorpus,
                          testing::Values(TableKind::Cash, TableKind::Zoom, TableKind::Mixed));
 
 // zellwick-genhands writes a player's folder, and zellwick-count gives the truth's totals.
-TEST(GeneratedFolder, CountingWhatTheGeneratorWroteGivesItsTruth)
+TEST(GeneratedFolder, CountingWhatTheGeneratorWroteGivesItsTruthWithTheStoredSettingsOrWithout)
 {
     TempDir folder;
     const std::string names[] = {"HH20240102 Caph - $0.01-$0.02 - USD No Limit Hold'em.txt",
                                  "HH20240101 Kepler II - $1-$2 - USD No Limit Hold'em.txt",
                                  "old/HH20231224 Vera - \xE2\x82\xAC"
                                  "0.05.txt"};
-    std::int64_t hands = 0, vppCents[3] = {};
+    std::int64_t vppCents[3] = {};
     for (int i = 0; i < 3; ++i) {
         const std::string file = (folder / names[i]).string();
         std::filesystem::create_directories((folder / names[i]).parent_path());
-        const ToolRun run =
-            RunTool("zellwick-genhands", "--seed " + std::to_string(i) + " --hands " +
-                                             std::to_string(100 + i) + " --out " + Quote(file) +
-                                             " --truth " + Quote(file + ".json"));
-        ASSERT_EQ(run.status, 0) << run.err;
+        ASSERT_EQ(RunTool("zellwick-genhands", "--seed " + std::to_string(i) +
+                                                   " --hands 100 --out " + Quote(file) +
+                                                   " --truth " + Quote(file + ".json"))
+                      .status,
+                  0);
         const QJsonObject truth = ParseJson(ReadFile(file + ".json"));
-        ASSERT_EQ(truth["hands"].toArray().size(), 100 + i);
         for (const auto& hand : truth["hands"].toArray())
             vppCents[i] += hand.toObject()["vpp_cents"].toInteger();
         EXPECT_EQ(truth["total"].toObject()["vpp_cents"].toInteger(), vppCents[i]);
-        hands += 100 + i;
     }
     // Read in pieces of any size, a file gives what one block gives.
     for (const std::uint64_t chunk :
-         {std::uint64_t{1}, std::uint64_t{700}, zellwick::count::kChunkBytes}) {
-        const auto count =
-            zellwick::count::CountHistoryFile(folder / names[1], L"Hero", false, chunk);
-        EXPECT_EQ(count.hands, 101) << chunk;
-        EXPECT_EQ(count.vppCents, vppCents[1]) << chunk;
-    }
+         {std::uint64_t{1}, std::uint64_t{700}, zellwick::count::kChunkBytes})
+        EXPECT_EQ(
+            zellwick::count::CountHistoryFile(folder / names[1], L"Hero", false, chunk).vppCents,
+            vppCents[1])
+            << chunk;
+    const std::string odd = "PokerStars Hand #5: Hold'em No Limit ($0.01/$0.02 USD) - when?";
+    WriteFile(folder / "old" / "odd.txt", odd + "\n*** SUMMARY ***\nTotal pot $1 | Rake $0\n");
     WriteFile(folder / "notes.log", "PokerStars Hand #1: not a history file\n");
+    QString stored;
+    {
+        // Written the way the application writes them.
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Tervalon", "Zellwick");
+        settings.setValue("BaseInfo/Nickname", "Hero");
+        settings.setValue("BaseInfo/History", QString::fromStdString(folder.path().string()));
+        stored = settings.fileName();
+    }
+    const ToolRun table =
+        RunTool("zellwick-count", "--log " + Quote((folder / "count.log").string()));
+    const ToolRun json = RunTool("zellwick-count", "--json");
+    const ToolRun otherHero = RunTool("zellwick-count", "--json --hero Nobody"); // given wins
+    QFile::remove(stored);
     const std::string args = "--hero Hero " + Quote(folder.path().string());
-    const QJsonObject report = ParseJson(RunTool("zellwick-count", "--json " + args).out);
+    EXPECT_EQ(json.out, RunTool("zellwick-count", "--json " + args).out);
+    const QJsonObject report = ParseJson(json.out);
     const QJsonArray files = report["files"].toArray();
-    ASSERT_EQ(files.size(), 3);
+    ASSERT_EQ(files.size(), 4);
     EXPECT_TRUE(files[2].toObject()["path"].toString().endsWith(QString::fromStdString(names[2])));
-    EXPECT_EQ(files[0].toObject()["hands"].toInt(), 101); // Kepler comes first by name
-    EXPECT_EQ(files[0].toObject()["vpp_cents"].toInteger(), vppCents[1]);
-    EXPECT_EQ(report["total"].toObject()["hands"].toInteger(), hands);
+    EXPECT_EQ(files[0].toObject()["vpp_cents"].toInteger(), vppCents[1]); // Kepler first by name
     const std::int64_t total = vppCents[0] + vppCents[1] + vppCents[2];
     EXPECT_EQ(report["total"].toObject()["vpp_cents"].toInteger(), total);
-    const ToolRun table = RunTool("zellwick-count", args);
-    EXPECT_EQ(table.status, 0);
-    EXPECT_EQ(table.err, "");
+    EXPECT_EQ(report["total"].toObject()["hands"].toInteger(), 301);
+    EXPECT_EQ(ParseJson(otherHero.out)["total"].toObject()["vpp_cents"].toInteger(), 0);
+    EXPECT_NE(ReadFile(folder / "count.log").find("unrecognized string: <" + odd + ">"),
+              std::string::npos);
+    EXPECT_EQ(std::pair(table.status, table.err), std::pair(0, std::string()));
     const auto lines = Lines(table.out);
-    ASSERT_EQ(lines.size(), 5u) << table.out;
+    ASSERT_EQ(lines.size(), 6u) << table.out;
     EXPECT_TRUE(lines[3].starts_with(folder.path().string() + "/old/HH20231224 Vera"));
-    EXPECT_TRUE(
-        lines[4].starts_with("TOTAL (3 files) ") &&
-        lines[4].ends_with(" " + std::to_string(hands) + "  " + zellwick::count::FormatVpp(total)))
-        << lines[4];
+    EXPECT_TRUE(lines[5].starts_with("TOTAL (4 files) ") &&
+                lines[5].ends_with(" 301  " + zellwick::count::FormatVpp(total)))
+        << lines[5];
     for (const char* jobs : {"--jobs 1 ", "--jobs 8 "})
         EXPECT_EQ(RunTool("zellwick-count", jobs + args).out, table.out) << jobs;
+
+    // A missing path is named, with status 1; the rest is counted, and a file named is taken
+    // whatever its name.
+    const std::string missing = (folder / "no such file.txt").string();
+    const ToolRun run = RunTool("zellwick-count", "--json " + args + " " + Quote(missing) + " " +
+                                                      Quote((folder / "notes.log").string()));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "zellwick-count: cannot read " + missing + ": No such file or directory\n");
+    EXPECT_EQ(ParseJson(run.out)["total"].toObject()["files"].toInteger(), 5);
+    EXPECT_EQ(ParseJson(run.out)["total"].toObject()["hands"].toInteger(), 301);
 }
 
 // The text checks itself only as far as the collected amounts add up to the pot less the rake.
