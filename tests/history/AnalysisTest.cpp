@@ -1,14 +1,19 @@
-// The hand analysis: the parts of one hand where generated hands never go (header forms, summary
-// lines and amounts, the hero's own lines, the points at their limits), and cutting blocks of
-// lines into hands and adding them to the totals, whole and in pieces.
+// The hand analysis: cutting blocks of lines into hands and adding them to the totals, whole and
+// in pieces; the parts of one hand where generated hands never go (header forms, summary lines
+// and amounts, the hero's own lines, the points at their limits); and every real client file,
+// read through libcorvask and analysed as one block as zellwick-count does.
 
 #include "history/HandAnalysis.h"
 
-#include "tests/history/HistoryTestSupport.h"
+#include "corvask/NativePath.h"
+#include "corvask/corvask.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <random>
 #include <sstream>
@@ -16,6 +21,100 @@
 namespace {
 
 using namespace zellwick::test;
+namespace fs = std::filesystem;
+
+// One element per line of the text, split at "\n" only.
+inline HandLines SplitLines(const std::wstring& text)
+{
+    HandLines lines;
+    for (std::size_t start = 0, end = 0; end != std::wstring::npos; start = end + 1) {
+        end = text.find(L'\n', start);
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+inline HandLines Join(const std::vector<HandLines>& parts)
+{
+    HandLines all;
+    for (const HandLines& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// The header of an ordinary cash table with these stakes.
+inline std::wstring CashHeader(const std::wstring& stakes = L"$0.01/$0.02 USD")
+{
+    return L"PokerStars Hand #212330748828:  Hold'em No Limit (" + stakes +
+           L") - 2020/04/19 13:48:09 ET";
+}
+
+// A 6-max hand: the hero posts the big blind of 0.02, calls a raise to 0.06 and checks down;
+// pot 0.12, rake 0.06. With its header recognised the hero earns 30 hundredths, without
+// (rate 5.5) 17.
+inline HandLines StandardHand(const std::wstring& header = CashHeader(),
+                              const std::wstring& summary = L"Total pot $0.12 | Rake $0.06")
+{
+    return SplitLines(header +
+                      L"\nTable 'Una' 6-max Seat #1 is the button\n"
+                      L"Seat 1: Villain ($2 in chips)\nSeat 2: Hero ($2 in chips)\n"
+                      L"Villain: posts small blind $0.01\nHero: posts big blind $0.02\n"
+                      L"*** HOLE CARDS ***\nDealt to Hero [9s 7h]\n"
+                      L"Villain: raises $0.04 to $0.06\nHero: calls $0.04\n"
+                      L"*** FLOP *** [8s Qh 8h]\nHero: checks\nVillain: checks\n"
+                      L"*** RIVER *** [8s Qh 8h 3h] [2d]\nHero: checks\n"
+                      L"*** SHOW DOWN ***\nHero: shows [9s 7h] (a pair of Eights)\n"
+                      L"Villain: mucks hand\nHero collected $0.06 from pot\n"
+                      L"*** SUMMARY ***\n" +
+                      summary + L"\nSeat 2: Hero (big blind) showed [9s 7h] and won ($0.06)");
+}
+
+struct EvaluatedHand
+{
+    HandLines lines;
+    HandFacts facts;
+    int nVppCents = 0;
+};
+
+// What one parser gave: its totals, its hands as they were evaluated, and its log.
+struct Outcome : HandHistoryParser::Observer, HistoryLog
+{
+    void OnHandEvaluated(const HandLines& hand, const HandFacts& facts, int nVppCents) override
+    {
+        evaluated.push_back({hand, facts, nVppCents});
+    }
+    void WriteLog(const std::wstring& line) override { logLines.push_back(line); }
+    void WriteRaw(const std::wstring& text) override { rawWrites.push_back(text); }
+
+    std::int32_t hands = 0;
+    std::int32_t vppCents = 0;
+    double vpp = 0.0;
+    std::vector<EvaluatedHand> evaluated;
+    std::vector<std::wstring> logLines;
+    std::vector<std::wstring> rawWrites;
+};
+
+// One piece goes through ParseHandHistory(); more are handed over to Feed(), then Finish().
+inline Outcome RunPieces(const std::vector<HandLines>& pieces,
+                         const std::wstring& nickname = L"Hero")
+{
+    Outcome o;
+    HandHistoryParser parser(nickname, {o.hands, o.vppCents, o.vpp}, &o);
+    parser.SetObserver(&o);
+    if (pieces.size() == 1) {
+        parser.ParseHandHistory(pieces.front());
+    } else {
+        for (const HandLines& piece : pieces)
+            parser.Feed(HandLines(piece)); // taken over, as the history handler hands them
+        parser.Finish();
+    }
+    return o;
+}
+
+inline Outcome Evaluate(const HandLines& block, const std::wstring& nickname = L"Hero")
+{
+    return RunPieces({block}, nickname);
+}
 
 const HandLines kGap = {L"", L"", L""};
 const std::wstring kTournament =
@@ -391,6 +490,97 @@ TEST(HeroVpp, TheHandsRoundedPointsTimesTheHerosShareAndNothingThatIsNoNumber)
     for (const auto& [currency, bigBlind, seats, invested, pot, rake, points] : rows)
         EXPECT_EQ(CalcHeroVpp(currency, bigBlind, seats, invested, pot, rake), points)
             << testing::PrintToString(std::tuple(currency, bigBlind, seats, invested, pot, rake));
+}
+
+fs::path RealFolder()
+{
+    const fs::path dir = SharedDataDir() / "real-hh";
+    return SharedDataDir().empty() || !fs::is_directory(dir) ? fs::path() : dir;
+}
+
+// Hands as one counts them by eye: lines that begin with a cash or fast-fold header, from the
+// first one on (a byte-order mark may stand in front of that); none when all are tournaments.
+int HeadersFromTheFirstCashHeader(const HandLines& lines)
+{
+    int count = 0;
+    for (const std::wstring& raw : lines) {
+        std::wstring_view line = raw;
+        while (!line.empty() && (line.front() == L' ' || line.front() == L'\uFEFF'))
+            line.remove_prefix(1);
+        const bool header =
+            line.starts_with(L"PokerStars Hand #") || line.starts_with(L"PokerStars Zoom Hand #");
+        if (header && (count > 0 || line.find(L"Tournament") == std::wstring_view::npos))
+            ++count;
+    }
+    return count;
+}
+
+// The player the client dealt cards to, the way a user finds his own name in a file.
+std::wstring HeroOf(const HandLines& lines)
+{
+    for (const std::wstring& line : lines) {
+        const std::size_t dealt = line.find(L"Dealt to ");
+        if (dealt != std::wstring::npos)
+            return line.substr(dealt + 9, line.find(L" [", dealt) - dealt - 9);
+    }
+    return L"Hero";
+}
+
+struct PinnedFile
+{
+    const char* path; // below real-hh/
+    const wchar_t* hero;
+    int hands;
+    int vppCents;
+};
+
+// Worked out by hand from the rules, hand points times the hero's money over the pot, each
+// rounded: Una 10 * (0.02/0.24) + 10 * (0.14/0.31) + 40 * (0.02/1.02) + 10 * (0.01/0.33) =
+// 1 + 5 + 1 + 0; uncalled-bet 306 * 2.83/5.86 -> 148; cashout 700 * 10.42/20.89 -> 349;
+// converted.format (header not read, rate 5.5) 1100 * 528.42/1086.84 -> 535; RunItTwice
+// (Windows-1252 euros) 1505 * 109.16/225.32 -> 729.
+const PinnedFile kPinned[] = {
+    {"pokerregion-poker/PokerStars/HH20200419 Una - $0,01-$0,02 - USD No Limit Hold'em.txt",
+     L"pokerHero1", 13, 7},
+    {"fpdb/cash/Stars/Flop/2025-NL-uncalled-bet.txt", L"Hero", 1, 148},
+    {"fpdb/active-sites/pokerstars/2024/stars/cash/NLHE-6max-USD-0.05-0.10-202411.Hero-cashout.txt",
+     L"Hero", 1, 349},
+    {"fpdb/cash/Stars/Flop/PLO-6max-USD-5-10-201509.converted.format.txt", L"bodogJS", 1, 535},
+    {"fpdb/cash/Stars/Flop/NLHE-6max-EUR-1.00-2.00-201212.RunItTwice.txt", L"Hero", 1, 729},
+};
+
+TEST(RealFiles, EveryFileIsCountedAsItsHeadersSayAndPinnedOnesGiveTheirPoints)
+{
+    const fs::path dir = RealFolder();
+    if (dir.empty())
+        GTEST_SKIP() << "no real hand histories in the shared data folder";
+    int pinned = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        const std::string name = fs::relative(entry.path(), dir).string();
+        if (!entry.is_regular_file() || entry.path().extension() != ".txt")
+            continue;
+        std::int64_t offset = 0;
+        HandLines lines;
+        // Some names are not UTF-8; the library's own conversion names them exactly.
+        ASSERT_EQ(
+            ReadHistoryFileUTF8(corvask::FromNativePath(entry.path().native()), offset, lines), 0)
+            << name;
+        const Outcome counted = Evaluate(lines, HeroOf(lines));
+        EXPECT_EQ(counted.hands, HeadersFromTheFirstCashHeader(lines)) << name;
+        const bool tournaments =
+            name.starts_with("fpdb/tour/") || name.starts_with("fpdb/summaries/");
+        EXPECT_TRUE(!tournaments || counted.hands == 0) << name << ": tournaments are not counted";
+        const auto file = std::find_if(std::begin(kPinned), std::end(kPinned),
+                                       [&](const PinnedFile& f) { return name == f.path; });
+        if (file != std::end(kPinned)) {
+            const Outcome outcome = Evaluate(lines, file->hero);
+            EXPECT_EQ(std::pair(outcome.hands, outcome.vppCents),
+                      std::pair(file->hands, file->vppCents))
+                << name;
+            ++pinned;
+        }
+    }
+    EXPECT_EQ(pinned, static_cast<int>(std::size(kPinned)));
 }
 
 } // namespace
