@@ -61,8 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     zellwick::fuzz::FuzzInput input{{reinterpret_cast<const char*>(data), size}};
     const std::uint64_t limit = 1 + std::uint64_t{input.TakeByte()} * 255;
-    const std::size_t cut = input.bytes.size() * input.TakeByte() / 255;
+    const std::uint8_t cutByte = input.TakeByte();
     const std::string_view content = input.bytes;
+    const std::size_t cut = content.size() * cutByte / 255;
 
     Write(content, false);
     std::int64_t wholeEnd = 0;
