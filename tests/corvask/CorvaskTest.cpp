@@ -138,9 +138,11 @@ TEST_F(ReadHistory, WhereReadingStarts)
     const std::string twoMarks = "\xEF\xBB\xBF"
                                  "first\n\xEF\xBB\xBF"
                                  "second\n";
-    for (std::int64_t start : {0, 1, 2, 3}) // a mark at the start is no text, later it is
+    for (std::int64_t start : {0, 1, 2, 3}) { // a mark at the start is no text, later it is
         EXPECT_EQ(std::pair(ReadWhole(twoMarks, start), m_offset),
                   std::pair(Lines{L"first", L"\uFEFFsecond"}, std::int64_t{19}));
+        EXPECT_TRUE(Read().empty()); // and at the end there is nothing more
+    }
     EXPECT_EQ(ReadWhole("\xEF\xBB\n"), Lines{L"\u00EF\u00BB"}); // a mark cut short is text
     // A file now shorter than the offset was rewritten.
     EXPECT_EQ(std::pair(ReadWhole("\xEF\xBB\xBFnew\npart", 20), m_offset),
@@ -279,8 +281,7 @@ TEST(SystemFacts, FromTheirSourcesOrUnknownAndErrorTextsAndTheExecutablesFolderF
     EXPECT_EQ(text, corvask::FromNativePath(std::strerror(ENOENT)));
     ErrorShow(4294967295U, text);
     EXPECT_NE(text.find(L"4294967295"), std::wstring::npos);
-    wchar_t scratch[520] = {};
-    EXPECT_TRUE(fs::is_regular_file(fs::path(GetExecDir(scratch)) / "corvask_tests"));
+    EXPECT_TRUE(fs::is_regular_file(fs::path(GetExecDir(nullptr)) / "corvask_tests"));
 }
 
 } // namespace

@@ -324,7 +324,6 @@ TEST(GenHandsCommand, TheSameSeedGivesTheSameHandsAndAFileGrowsOneWholeHandAtATi
     TempDir folder;
     const std::string three = RunTool("zellwick-genhands", "--seed 8 --hands 3").out;
     EXPECT_EQ(std::ranges::count(Lines(three), ""), 9); // three blank lines after each hand
-    EXPECT_TRUE(three.ends_with("\n\n\n\n"));
     EXPECT_NE(RunTool("zellwick-genhands", "--seed 9 --hands 3").out, three);
     const std::string out = " --out " + Quote((folder / "growing.txt").string());
     const auto truth = folder / "truth.json";
