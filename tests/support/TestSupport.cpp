@@ -4,11 +4,14 @@
 #include <QThread>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <grp.h>
 #include <random>
 #include <stdexcept>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zellwick::test {
@@ -109,6 +112,24 @@ int RunCommand(const std::string& command, std::string* output)
 bool RunningAsRoot()
 {
     return ::geteuid() == 0;
+}
+
+int RunAsOtherUser(const std::function<int()>& check)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(255);
+        ::_exit(check() & 0xFF);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
 }
 
 fs::path TestHome()

@@ -45,6 +45,11 @@ int RunCommand(const std::string& command, std::string* output = nullptr);
 // True when the tests run as root, for whom file permissions do not hold.
 bool RunningAsRoot();
 
+// Runs check in a child process as the unprivileged user 65534 (no supplementary groups) and
+// returns its result (0 to 254); -1 when the child could not drop its privileges. The check
+// must not touch gtest: it only computes a number.
+int RunAsOtherUser(const std::function<int()>& check);
+
 // The test's private home, set up before anything else runs.
 std::filesystem::path TestHome();
 
