@@ -20,7 +20,6 @@ void CZellwickDlg::OnStart()
     m_app.m_nVppCents = 0;
     m_app.m_dVpp = 0.0;
 
-    ScanHistoryFolder(m_app.m_strHistoryPath);
     m_app.WriteLog(L"Nickname = " + m_app.m_strNickname);
     m_app.WriteLog(L"Path = " + m_app.m_strHistoryPath);
 
@@ -31,6 +30,7 @@ void CZellwickDlg::OnStart()
         m_app.WriteLog(L"Failed to start watch:\n" + CDirectoryChangeWatcher::ErrorText(error));
     else
         m_strWatchedPath = m_app.m_strHistoryPath;
+    ScanHistoryFolder(m_app.m_strHistoryPath); // after the watch: no file made meanwhile is missed
 
     m_stTime->hide();
     m_stHands->hide();
