@@ -91,6 +91,14 @@ CDirectoryChangeHandlerHistory::~CDirectoryChangeHandlerHistory()
     UnwatchFromBoundWatcher();
 }
 
+std::uint32_t CDirectoryChangeHandlerHistory::Follow(CDirectoryChangeWatcher& watcher,
+                                                     const std::wstring& folder, std::time_t now)
+{
+    const std::uint32_t result = watcher.WatchDirectory(folder, this);
+    ScanHistoryFolder(folder, *m_pOffsets, now);
+    return result;
+}
+
 void CDirectoryChangeHandlerHistory::OnFileAdded(const std::wstring& strFileName)
 {
     struct stat info = {};
@@ -193,27 +201,30 @@ void CDirectoryChangeHandlerHistory::ReadFile(const std::wstring& strFileName,
         file.StartOver(nOffset); // another file under the name, or this one written anew
     file.Identify(info);
     const auto size = static_cast<std::int64_t>(info.st_size);
-    if (file.m_bSkipping && !SkipLongLine(fd, size, nOffset, file)) {
-        file.KeepTail(fd, nOffset);
-        FileReadable(strFileName);
-        return;
-    }
-    // Only the bytes not searched before: an unfinished line costs its length once, however
-    // many pieces it arrives in.
     LineEnds ends;
-    if (!FindLineEnds(fd, std::max(nOffset, file.m_nNoLineEndTo), size, ends))
-        ends.last = size; // not searched: nothing is taken as known
-    if (ends.last < 0) {
-        file.m_nNoLineEndTo = size;
-        if (size - nOffset > kLongLineBytes) {
+    for (;;) {
+        if (file.m_bSkipping && !SkipLongLine(fd, size, nOffset, file)) {
+            file.KeepTail(fd, nOffset);
+            FileReadable(strFileName);
+            return;
+        }
+        // Only the bytes not searched before: an unfinished line costs its length once,
+        // however many pieces it arrives in.
+        if (!FindLineEnds(fd, std::max(nOffset, file.m_nNoLineEndTo), size, ends))
+            ends.first = ends.last = size; // not searched: nothing is taken as known
+        const std::int64_t lineEnd = ends.first >= 0 ? ends.first : size;
+        if (lineEnd - nOffset > kLongLineBytes) {
             m_log.WriteLog(L"A line longer than " + std::to_wstring(kLongLineBytes >> 20) +
                            L" MiB is skipped up to its end in history file = " + strFileName);
             file.m_bSkipping = true;
-            nOffset = size;
-            file.KeepTail(fd, nOffset);
+            continue;
         }
-        FileReadable(strFileName);
-        return;
+        if (ends.last < 0) {
+            file.m_nNoLineEndTo = size;
+            FileReadable(strFileName);
+            return;
+        }
+        break;
     }
     if (!ReadAppendedText(strFileName, nOffset))
         return;

@@ -10,9 +10,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <map>
 #include <set>
 #include <string>
+
+class CDirectoryChangeWatcher;
 
 class CDirectoryChangeHandlerHistory : public CDirectoryChangeHandler
 {
@@ -23,6 +26,12 @@ public:
                                    HistoryLog& log);
     // Stops the watch first, so its last reports still find the offsets and the parser.
     ~CDirectoryChangeHandlerHistory() override;
+
+    // Starts a play period's following of folder: watches it, then enters the files that were
+    // recent at now at their size (ScanHistoryFolder), so that a file made at any moment from
+    // now on is read from its start. Returns the watch's result; the scan is made either way.
+    std::uint32_t Follow(CDirectoryChangeWatcher& watcher, const std::wstring& folder,
+                         std::time_t now);
 
     // A file is known by its device and inode as well as by its name: a report that a file
     // was added which is the very file already read from its start changes nothing, nor does

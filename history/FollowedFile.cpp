@@ -51,27 +51,34 @@ void FollowedFile::Identify(const struct stat& info)
 
 bool FollowedFile::TailHolds(int fd, std::int64_t offset) const
 {
-    if (m_tail.empty())
-        return true;
-    const auto size = static_cast<std::int64_t>(m_tail.size());
-    if (offset < size)
+    const auto head = static_cast<std::int64_t>(m_head.size());
+    const auto tail = static_cast<std::int64_t>(m_tail.size());
+    if (offset < std::max(head, tail))
         return false;
-    std::string now(m_tail.size(), '\0');
-    return ReadAt(fd, now.data(), now.size(), offset - size) && now == m_tail;
+    std::string now(m_head.size(), '\0');
+    if (!now.empty() && (!ReadAt(fd, now.data(), now.size(), 0) || now != m_head))
+        return false;
+    now.assign(m_tail.size(), '\0');
+    return now.empty() || (ReadAt(fd, now.data(), now.size(), offset - tail) && now == m_tail);
 }
 
 void FollowedFile::KeepTail(int fd, std::int64_t offset)
 {
-    const std::int64_t size = std::min(offset, kTailBytes);
-    m_tail.assign(static_cast<std::size_t>(std::max<std::int64_t>(size, 0)), '\0');
-    if (!m_tail.empty() && !ReadAt(fd, m_tail.data(), m_tail.size(), offset - size))
+    const auto size = static_cast<std::size_t>(std::clamp<std::int64_t>(offset, 0, kPrintBytes));
+    m_head.assign(size, '\0');
+    m_tail.assign(size, '\0');
+    if (size != 0 && (!ReadAt(fd, m_head.data(), size, 0) ||
+                      !ReadAt(fd, m_tail.data(), size, offset - static_cast<std::int64_t>(size)))) {
+        m_head.clear();
         m_tail.clear();
+    }
 }
 
 void FollowedFile::StartOver(std::int64_t& offset)
 {
     offset = 0;
     m_bFromStart = true;
+    m_head.clear();
     m_tail.clear();
     m_nNoLineEndTo = 0;
     m_bSkipping = false;

@@ -17,8 +17,9 @@ namespace zellwick::history {
 class FollowedFile
 {
 public:
-    // How many bytes before the offset tell the text read so far apart from other text.
-    static constexpr std::int64_t kTailBytes = 256;
+    // How many bytes at the start and before the offset tell the text read so far apart from
+    // other text.
+    static constexpr std::int64_t kPrintBytes = 256;
 
     // A file the handler starts to read from its first byte.
     static FollowedFile FromStart();
@@ -28,7 +29,7 @@ public:
     bool Is(const struct stat& info) const;
     void Identify(const struct stat& info);
 
-    // Whether the text before offset is still what was last read there.
+    // Whether the file's first bytes and those before offset are still what was read there.
     bool TailHolds(int fd, std::int64_t offset) const;
     void KeepTail(int fd, std::int64_t offset);
 
@@ -43,6 +44,7 @@ private:
     bool m_bFromStart = false;
     dev_t m_dev = 0;
     ino_t m_ino = 0;
+    std::string m_head;
     std::string m_tail;
 };
 

@@ -24,13 +24,12 @@ void CZellwickDlg::OnStart()
     m_app.WriteLog(L"Path = " + m_app.m_strHistoryPath);
 
     StopWatchingHistoryFolder();
-    const std::uint32_t error = m_watcher.WatchDirectory(m_app.m_strHistoryPath, &m_handler);
+    const std::uint32_t error = m_handler.Follow(m_watcher, m_app.m_strHistoryPath, m_clock.Now());
     // The period runs all the same: the time counts, only no hands are.
     if (error != 0)
         m_app.WriteLog(L"Failed to start watch:\n" + CDirectoryChangeWatcher::ErrorText(error));
     else
         m_strWatchedPath = m_app.m_strHistoryPath;
-    ScanHistoryFolder(m_app.m_strHistoryPath); // after the watch: no file made meanwhile is missed
 
     m_stTime->hide();
     m_stHands->hide();

@@ -63,6 +63,11 @@ std::uint32_t Follower::Watch(const fs::path& dir)
     return m_watcher.WatchDirectory(Key(dir), &m_handler);
 }
 
+std::uint32_t Follower::Start(const fs::path& dir)
+{
+    return m_handler.Follow(m_watcher, Key(dir), std::time(nullptr));
+}
+
 bool Follower::WaitUntilRead(const fs::path& file, std::chrono::milliseconds timeout)
 {
     return WaitFor(

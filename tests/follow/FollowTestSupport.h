@@ -51,11 +51,13 @@ public:
 
     void Scan(const std::filesystem::path& dir, std::time_t now = std::time(nullptr));
     std::uint32_t Watch(const std::filesystem::path& dir);
+    // What Start does: the watch, then the scan.
+    std::uint32_t Start(const std::filesystem::path& dir);
     // Waits, delivering the watch's reports, until the file is followed and read to its end.
     bool WaitUntilRead(const std::filesystem::path& file,
                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
     // Creates a new followed file without a hand in dir and waits until it was read: every
-    // report made before has then been delivered.
+    // report made before has then been delivered (and every file settled).
     bool Settle(const std::filesystem::path& dir);
     // The handler called directly, as the watch calls it for a new file that changed.
     void AddedAndModified(const std::filesystem::path& file);

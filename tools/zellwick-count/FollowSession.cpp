@@ -46,12 +46,7 @@ FollowSession::~FollowSession()
 
 std::uint32_t FollowSession::Start(std::time_t now)
 {
-    // Watched first, so a file made at any moment from now on is reported as added; the
-    // scan then enters the files that were there.
-    const std::uint32_t error = m_watcher->WatchDirectory(m_folder, m_handler.get());
-    if (error == 0)
-        ScanHistoryFolder(m_folder, m_offsets, now);
-    return error;
+    return m_handler->Follow(*m_watcher, m_folder, now);
 }
 
 void FollowSession::Stop()
