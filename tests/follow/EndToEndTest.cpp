@@ -1,5 +1,5 @@
-// The whole road of a hand: another process appends generated hands while the folder is
-// watched, and the follower counts exactly what zellwick-count counts over the same text.
+// zellwick-count --follow as a player runs it: another process appends generated hands while
+// it follows, and it counts exactly what zellwick-count counts over the same text.
 
 #include "tests/follow/FollowTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -74,7 +74,7 @@ Count Counted(const std::vector<fs::path>& files)
     return Totals(QJsonDocument::fromJson(count.readAllStandardOutput()).object());
 }
 
-class FollowEndToEnd : public ::testing::Test
+class FollowCommand : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -83,31 +83,6 @@ protected:
             GTEST_SKIP() << "zellwick-genhands and zellwick-count are not built";
     }
 
-    TempDir dir;
-};
-
-TEST_F(FollowEndToEnd, HandsAppendedByAnotherProcessCountAsACountOfTheirText)
-{
-    Follower follower;
-    ASSERT_EQ(follower.Watch(dir.path()), 0u);
-    // One file at the top, one in a folder made while watching.
-    fs::create_directory(dir / "2024");
-    const fs::path first = dir / "HH20240105 Caph - $0.01-$0.02 - USD No Limit Hold'em.txt";
-    const fs::path second = dir / "2024" / "HH20240105 Vera - $1-$2 - USD No Limit Hold'em.txt";
-    ASSERT_TRUE(Append({{first, 150}, {second, 100}}, 21));
-    ASSERT_TRUE(follower.WaitUntilRead(first));
-    ASSERT_TRUE(follower.WaitUntilRead(second));
-    const Count counted = Counted({first, second});
-    EXPECT_EQ(counted.hands, 250);
-    EXPECT_EQ(follower.m_nHandCount, counted.hands);
-    EXPECT_EQ(follower.m_nVppCents, counted.vppCents);
-    EXPECT_GT(follower.m_nVppCents, 0);
-}
-
-// zellwick-count --follow as a player runs it, stopped with Ctrl+C.
-class FollowCommand : public FollowEndToEnd
-{
-protected:
     void StartFollowing(const QStringList& extra = {})
     {
         follow.start(
@@ -136,6 +111,7 @@ protected:
         }
     }
 
+    TempDir dir;
     QProcess follow;
 
 private:

@@ -53,11 +53,6 @@ Follower::Follower()
       m_handler(&m_offsets, m_parser, m_log)
 {}
 
-void Follower::Scan(const fs::path& dir, std::time_t now)
-{
-    ScanHistoryFolder(Key(dir), m_offsets, now);
-}
-
 std::uint32_t Follower::Watch(const fs::path& dir)
 {
     return m_watcher.WatchDirectory(Key(dir), &m_handler);
@@ -81,7 +76,6 @@ bool Follower::WaitUntilRead(const fs::path& file, std::chrono::milliseconds tim
 
 bool Follower::Settle(const fs::path& dir)
 {
-    // Text without a hand header: read to its end, but nothing is counted.
     const fs::path marker = dir / ("settle-" + std::to_string(++m_nSettled) + ".txt");
     WriteFile(marker, "settled\n");
     return WaitUntilRead(marker);

@@ -1,16 +1,12 @@
 #pragma once
 
-// Helpers for following history files: hands as the client writes them, a log that keeps its
-// lines, and a follower that owns what the timer window owns (offsets, totals, parser, handler
-// and watcher) in the same order.
+// Following history files as the timer window does: hands as the client writes them, a log
+// that keeps its lines, and a follower owning what the window owns, in the same order.
 
 #include "history/DirectoryChangeHandlerHistory.h"
-#include "history/HandAnalysis.h"
-#include "history/HistoryScan.h"
 #include "watch/DirectoryChangeWatcher.h"
 
 #include <chrono>
-#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -19,28 +15,23 @@
 
 namespace zellwick::test {
 
-// One whole cash hand as the client appends it (UTF-8, three blank lines after it), numbered.
-// The hero "Hero" earns kHandVppCents from it.
+// One whole cash hand as the client appends it, numbered; the hero earns kHandVppCents.
 std::string Hand(int number);
 constexpr int kHandVppCents = 30;
-// count hands numbered from first on.
 std::string Hands(int count, int first = 1);
 
 class MemoryLog : public HistoryLog
 {
 public:
     void WriteLog(const std::wstring& line) override { m_lines.push_back(line); }
-    void WriteRaw(const std::wstring& text) override { m_raw.push_back(text); }
-    // The lines that contain the text.
-    size_t Count(const std::wstring& text) const;
+    void WriteRaw(const std::wstring&) override {}
+    size_t Count(const std::wstring& text) const; // the lines that contain the text
 
     std::vector<std::wstring> m_lines;
-    std::vector<std::wstring> m_raw;
 };
 
 // The path as the watcher and the handler speak it.
 std::wstring Key(const std::filesystem::path& file);
-
 // The log line of a history file that could not be read for the error.
 std::wstring ReadErrorLine(int error, const std::filesystem::path& file);
 
@@ -49,19 +40,15 @@ class Follower
 public:
     Follower();
 
-    void Scan(const std::filesystem::path& dir, std::time_t now = std::time(nullptr));
     std::uint32_t Watch(const std::filesystem::path& dir);
-    // What Start does: the watch, then the scan.
-    std::uint32_t Start(const std::filesystem::path& dir);
+    std::uint32_t Start(const std::filesystem::path& dir); // the watch, then the scan
     // Waits, delivering the watch's reports, until the file is followed and read to its end.
     bool WaitUntilRead(const std::filesystem::path& file,
                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
-    // Creates a new followed file without a hand in dir and waits until it was read: every
-    // report made before has then been delivered (and every file settled).
+    // Makes a followed file without a hand in dir and waits until it was read: every report
+    // made before has then been delivered, and every file settled.
     bool Settle(const std::filesystem::path& dir);
-    // The handler called directly, as the watch calls it for a new file that changed.
-    void AddedAndModified(const std::filesystem::path& file);
-
+    void AddedAndModified(const std::filesystem::path& file); // as the watch calls it
     bool Knows(const std::filesystem::path& file) const;
     std::int64_t Offset(const std::filesystem::path& file) const;
 
@@ -72,19 +59,16 @@ public:
     MemoryLog m_log;
     FileOffsetMap m_offsets;
     HandHistoryParser m_parser;
-    // The watcher outlives the handler, as in the timer window.
-    CDirectoryChangeWatcher m_watcher;
+    CDirectoryChangeWatcher m_watcher; // outlives the handler, as in the window
     CDirectoryChangeHandlerHistory m_handler;
 
 private:
     int m_nSettled = 0;
 };
 
-// Runs check in a forked child as uid/gid 65534 and returns its exit status; -1 when the
-// child could not drop its rights (or did not exit). The child must not use Qt or gtest.
+// Runs check in a forked child as uid/gid 65534 (no Qt, no gtest there) and returns its exit
+// status; -1 when the child could not drop its rights.
 int RunAsNobody(const std::function<int()>& check);
-
-// Sets the file's modification time.
 void SetWritten(const std::filesystem::path& file, std::time_t when);
 
 } // namespace zellwick::test

@@ -51,33 +51,6 @@ std::vector<std::string> QueueAndDeliver(Wrapper* wrapper, RecordingHandler& han
     return lines;
 }
 
-// Both watchers' wrappers post to one hidden object, which goes with the last of them.
-TEST(DelayedNotification, TwoWatchersDeliverThroughOneWindow)
-{
-    TempDir one;
-    TempDir two;
-    CDirectoryChangeWatcher first;
-    CDirectoryChangeWatcher second;
-    RecordingHandler handlerOne;
-    RecordingHandler handlerTwo;
-    ASSERT_EQ(first.WatchDirectory(one.wpath(), &handlerOne), 0u);
-    ASSERT_EQ(second.WatchDirectory(two.wpath(), &handlerTwo), 0u);
-    EXPECT_EQ(CDelayedNotificationWindow::SharedCount(), 2);
-    const QPointer<QObject> window = CDelayedNotificationWindow::SharedWindow();
-    WriteFile(one / "a.txt", "x");
-    WriteFile(two / "b.txt", "x");
-    ASSERT_TRUE(handlerOne.WaitForCall("modified", (one / "a.txt").wstring()));
-    ASSERT_TRUE(handlerTwo.WaitForCall("modified", (two / "b.txt").wstring()));
-    EXPECT_TRUE(first.UnwatchAll());
-    EXPECT_EQ(CDelayedNotificationWindow::SharedCount(), 1);
-    EXPECT_EQ(CDelayedNotificationWindow::SharedWindow(), window.data());
-    WriteFile(two / "c.txt", "x");
-    EXPECT_TRUE(handlerTwo.WaitForCall("added", (two / "c.txt").wstring()));
-    EXPECT_TRUE(second.UnwatchAll());
-    EXPECT_TRUE(window.isNull());
-    EXPECT_EQ(CDelayedNotificationWindow::SharedWindow(), nullptr);
-}
-
 // The last wrapper may go on the worker (after a read error): the object is then removed by
 // its own thread, when that thread gets to it.
 TEST(DelayedNotification, TheWindowLeftByAnotherThreadIsRemovedOnItsOwnThread)
@@ -151,21 +124,6 @@ TEST(DelayedNotification, PassesWhatTheFlagsAndPatternsAllow)
         EXPECT_EQ(asked, test.asked);
         wrapper->Release();
     }
-}
-
-// Each path of a rename is cut at its own last '/', also when the file changed folders.
-TEST(DelayedNotification, ARenameAcrossFoldersIsTestedOnTheNewName)
-{
-    RecordingHandler handler;
-    Wrapper* wrapper = MakeWrapper(&handler, FILTER_FILE_NAME_ONLY, L"e.txt");
-    EXPECT_THAT(QueueAndDeliver(wrapper, handler,
-                                [](Wrapper& w) {
-                                    w.OnFileRenamed(L"/w/sub/deeper/e.log", L"/w/e.txt");
-                                    w.OnFileRenamed(L"/w/e.log", L"/w/sub/deeper/folder/e.txt");
-                                }),
-                ElementsAre("renamed sub/deeper/e.log -> e.txt",
-                            "renamed e.log -> sub/deeper/folder/e.txt"));
-    wrapper->Release();
 }
 
 // The wrapper's owner lets go while a change is still queued: the change keeps the wrapper

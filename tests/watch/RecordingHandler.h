@@ -4,8 +4,6 @@
 #include "watch/DirectoryChangeHandler.h"
 #include "watch/PathText.h"
 
-#include <chrono>
-#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -14,13 +12,12 @@
 
 namespace zellwick::test {
 
-// Narrow text of a wide path, for messages and comparisons.
 inline std::string Narrow(const std::wstring& text)
 {
     return zellwick::watch::NativeFromWide(text);
 }
 
-// A handler that writes down every call it receives, under a lock, with the thread it ran on.
+// Writes down every call it receives, under a lock, with the thread it ran on.
 class RecordingHandler : public CDirectoryChangeHandler
 {
 public:
@@ -33,14 +30,13 @@ public:
         std::thread::id thread;
     };
 
-    // Our own operations still hear about the last reports of our folders.
     ~RecordingHandler() override { UnwatchFromBoundWatcher(); }
 
     void OnFileAdded(const std::wstring& path) override { Record("added", path); }
     void OnFileRemoved(const std::wstring& path) override { Record("removed", path); }
-    void OnFileRenamed(const std::wstring& oldPath, const std::wstring& newPath) override
+    void OnFileRenamed(const std::wstring& from, const std::wstring& to) override
     {
-        Record("renamed", oldPath, newPath);
+        Record("renamed", from, to);
     }
     void OnFileModified(const std::wstring& path) override { Record("modified", path); }
     void OnReadError(std::uint32_t error, const std::wstring& dir) override
@@ -57,9 +53,7 @@ public:
         return accept ? accept(action, path, newPath) : true;
     }
 
-    // Runs inside every call, after it was written down, on the delivering thread.
-    std::function<void(const Call&)> onCall;
-    // Answers AcceptChange; accepts everything when empty.
+    std::function<void(const Call&)> onCall; // runs inside every call, after it was written down
     std::function<bool(std::uint32_t, const wchar_t*, const wchar_t*)> accept;
 
     std::vector<Call> Calls() const
@@ -67,7 +61,6 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_calls;
     }
-
     // Calls of that kind, for that path (any path when it is empty).
     size_t Count(const std::string& what, const std::wstring& path = {}) const
     {
@@ -76,22 +69,18 @@ public:
             count += call.what == what && (path.empty() || call.path == path) ? 1 : 0;
         return count;
     }
-
-    // Waits (delivering the window thread's events) until such a call was received.
     bool WaitForCall(const std::string& what, const std::wstring& path) const
     {
         return WaitFor([&] { return Count(what, path) > 0; });
     }
-
-    // "what path[ -> newPath]" for each call, with paths made relative to dir and repeated
-    // "modified" reports of one file counted once (the kernel merges them at will).
+    // "what path[ -> newPath][ number]" per call, paths relative to dir, repeated "modified"
+    // reports of one file once (the kernel merges them at will).
     std::vector<std::string> Summary(const std::wstring& dir) const
     {
         const std::wstring prefix = dir.ends_with(L'/') ? dir : dir + L'/';
-        auto relative = [&](const std::wstring& path) {
-            return path == dir
-                       ? "."
-                       : Narrow(path.starts_with(prefix) ? path.substr(prefix.size()) : path);
+        const auto relative = [&](const std::wstring& path) {
+            return path == dir ? "."
+                               : Narrow(path.substr(path.starts_with(prefix) ? prefix.size() : 0));
         };
         std::vector<std::string> lines;
         for (const Call& call : Calls()) {
