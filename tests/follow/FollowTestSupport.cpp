@@ -6,10 +6,7 @@
 #include "watch/PathText.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace zellwick::test {
 
@@ -96,23 +93,6 @@ std::int64_t Follower::Offset(const fs::path& file) const
 {
     const auto entry = m_offsets.find(Key(file));
     return entry == m_offsets.end() ? -1 : entry->second;
-}
-
-int RunAsNobody(const std::function<int()>& check)
-{
-    const pid_t child = ::fork();
-    if (child < 0)
-        return -1;
-    if (child == 0) {
-        const gid_t nobody = 65534;
-        if (::setgroups(1, &nobody) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(255);
-        ::_exit(check());
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
 }
 
 void SetWritten(const fs::path& file, std::time_t when)

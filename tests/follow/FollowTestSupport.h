@@ -9,7 +9,6 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,9 +65,6 @@ private:
     int m_nSettled = 0;
 };
 
-// Runs check in a forked child as uid/gid 65534 (no Qt, no gtest there) and returns its exit
-// status; -1 when the child could not drop its rights.
-int RunAsNobody(const std::function<int()>& check);
 void SetWritten(const std::filesystem::path& file, std::time_t when);
 
 } // namespace zellwick::test

@@ -123,25 +123,4 @@ TEST(FollowFaults, ABinaryFileWithATxtNameIsReportedOnceAndCountsNothing)
     EXPECT_EQ(follower.m_nHandCount, 2);
 }
 
-TEST(FollowFaults, AFileThatMayNotBeReadLogsOnceAndCountsNothing)
-{
-    TempDir dir;
-    fs::permissions(dir.path(), fs::perms(0755));
-    const fs::path file = dir / "HH private.txt";
-    WriteFile(file, Hands(2));
-    fs::permissions(file, fs::perms(0600));
-    const std::wstring expected = ReadErrorLine(EACCES, file);
-    const int status = RunAsNobody([&] {
-        Follower follower;
-        follower.AddedAndModified(file);
-        return follower.m_nHandCount == 0 && follower.m_log.m_lines == std::vector{expected} &&
-                       follower.Offset(file) == 0
-                   ? 0
-                   : 1;
-    });
-    if (status < 0)
-        GTEST_SKIP() << "cannot run a check as uid 65534 here";
-    EXPECT_EQ(status, 0);
-}
-
 } // namespace

@@ -51,18 +51,6 @@ std::vector<std::string> QueueAndDeliver(Wrapper* wrapper, RecordingHandler& han
     return lines;
 }
 
-// The last wrapper may go on the worker (after a read error): the object is then removed by
-// its own thread, when that thread gets to it.
-TEST(DelayedNotification, TheWindowLeftByAnotherThreadIsRemovedOnItsOwnThread)
-{
-    Wrapper* wrapper = MakeWrapper(nullptr, FILTER_FILE_NAME_ONLY);
-    const QPointer<QObject> window = CDelayedNotificationWindow::SharedWindow();
-    OnWorker([&] { wrapper->Release(); });
-    EXPECT_EQ(CDelayedNotificationWindow::SharedWindow(), nullptr);
-    EXPECT_FALSE(window.isNull());
-    EXPECT_TRUE(WaitFor([&] { return window.isNull(); }));
-}
-
 std::string Joined(const std::vector<std::string>& lines)
 {
     std::string text;
@@ -124,51 +112,6 @@ TEST(DelayedNotification, PassesWhatTheFlagsAndPatternsAllow)
         EXPECT_EQ(asked, test.asked);
         wrapper->Release();
     }
-}
-
-// The wrapper's owner lets go while a change is still queued: the change keeps the wrapper
-// alive and is delivered, unless the handler was taken away first; the wrapper and its window
-// go only afterwards, and the handler gets its reference back either way.
-TEST(DelayedNotification, AQueuedChangeKeepsItsWrapperAliveButNotADetachedHandler)
-{
-    for (const bool detach : {false, true}) {
-        SCOPED_TRACE(detach ? "detached" : "attached");
-        RecordingHandler handler;
-        Wrapper* wrapper = MakeWrapper(&handler, FILTER_FILE_NAME_ONLY);
-        OnWorker([&] { wrapper->OnFileAdded(L"/w/a.txt"); });
-        if (detach) {
-            wrapper->DetachRealHandler();
-            EXPECT_EQ(handler.RefCount(), 1);
-        }
-        wrapper->Release();
-        EXPECT_EQ(CDelayedNotificationWindow::SharedCount(), 1);
-        EXPECT_TRUE(WaitFor([] { return CDelayedNotificationWindow::SharedCount() == 0; }));
-        EXPECT_EQ(handler.Calls().size(), detach ? 0u : 1u);
-        EXPECT_EQ(handler.RefCount(), 1);
-    }
-}
-
-// A stop notice that is dropped instead of delivered still releases the worker waiting for it.
-TEST(DelayedNotification, ADroppedStopNoticeReleasesTheWaitingWorker)
-{
-    RecordingHandler handler;
-    Wrapper* wrapper = MakeWrapper(&handler, FILTER_FILE_NAME_ONLY);
-    QObject* window = CDelayedNotificationWindow::SharedWindow();
-    std::atomic<bool> returned{false};
-    std::thread worker([&] {
-        wrapper->OnWatchStopped(L"/w");
-        returned = true;
-    });
-    // No event processing here: the notice must be dropped, never delivered.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!returned && std::chrono::steady_clock::now() < deadline) {
-        QCoreApplication::removePostedEvents(window, kNotificationMessage);
-        std::this_thread::yield();
-    }
-    EXPECT_TRUE(returned);
-    worker.join();
-    EXPECT_EQ(handler.Count("stopped"), 0u);
-    wrapper->Release();
 }
 
 // The message thread ends with its last wrapper, also when a handler stops its own watch on

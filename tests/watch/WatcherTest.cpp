@@ -194,44 +194,6 @@ TEST_F(WatcherTest, AfterUnwatchReturnsTheStopWasDeliveredAndNothingFollows)
                             "modified c.txt", "stopped ."));
 }
 
-class CountedHandler : public RecordingHandler
-{
-public:
-    explicit CountedHandler(bool& destroyed) : m_destroyed(destroyed) {}
-    ~CountedHandler() override { m_destroyed = true; }
-
-private:
-    bool& m_destroyed;
-};
-
-// The creator may let go of its handler: the watched folders keep it. Watching through a
-// second watcher stops every folder of the first; destroying a bound handler stops its own.
-TEST_F(WatcherTest, EachFolderHoldsItsHandlerWhichServesOneWatcherAtATime)
-{
-    TempDir other;
-    TempDir third;
-    CDirectoryChangeWatcher second;
-    bool destroyed = false;
-    auto* handler = new CountedHandler(destroyed);
-    ASSERT_EQ(m_watcher.WatchDirectory(Dir(), handler), 0u);
-    ASSERT_EQ(m_watcher.WatchDirectory(other.wpath(), handler), 0u);
-    EXPECT_EQ(handler->RefCount(), 3);
-    handler->Release();
-    ASSERT_EQ(second.WatchDirectory(third.wpath(), handler), 0u);
-    EXPECT_FALSE(m_watcher.IsWatching(Dir()));
-    EXPECT_FALSE(m_watcher.IsWatching(other.wpath()));
-    EXPECT_EQ(handler->Count("stopped"), 2u);
-    EXPECT_EQ(handler->BoundWatcher(), &second);
-    EXPECT_FALSE(destroyed);
-    EXPECT_TRUE(second.UnwatchDirectory(third.wpath()));
-    EXPECT_TRUE(destroyed);
-    {
-        RecordingHandler local;
-        ASSERT_EQ(m_watcher.WatchDirectory(Dir(), &local), 0u);
-    }
-    EXPECT_FALSE(m_watcher.IsWatching(Dir()));
-}
-
 // A folder moved away is reported (ENOENT) and looked for again; once a folder is there again
 // under its name, it is watched again and its files are reported as new.
 TEST_F(WatcherTest, AFolderMovedAwayIsWatchedAgainWhenItIsBack)
