@@ -5,6 +5,7 @@
 #include "tests/support/TestSupport.h"
 #include "watch/PathText.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -27,10 +28,9 @@ std::string Hands(int count, int first)
 
 size_t MemoryLog::Count(const std::wstring& text) const
 {
-    size_t found = 0;
-    for (const std::wstring& line : m_lines)
-        found += line.find(text) != std::wstring::npos ? 1 : 0;
-    return found;
+    return static_cast<size_t>(std::count_if(m_lines.begin(), m_lines.end(), [&](const auto& line) {
+        return line.find(text) != std::wstring::npos;
+    }));
 }
 
 std::wstring Key(const fs::path& file)
@@ -50,16 +50,6 @@ Follower::Follower()
       m_handler(&m_offsets, m_parser, m_log)
 {}
 
-std::uint32_t Follower::Watch(const fs::path& dir)
-{
-    return m_watcher.WatchDirectory(Key(dir), &m_handler);
-}
-
-std::uint32_t Follower::Start(const fs::path& dir)
-{
-    return m_handler.Follow(m_watcher, Key(dir), std::time(nullptr));
-}
-
 bool Follower::WaitUntilRead(const fs::path& file, std::chrono::milliseconds timeout)
 {
     return WaitFor(
@@ -78,17 +68,6 @@ bool Follower::Settle(const fs::path& dir)
     return WaitUntilRead(marker);
 }
 
-void Follower::AddedAndModified(const fs::path& file)
-{
-    m_handler.OnFileAdded(Key(file));
-    m_handler.OnFileModified(Key(file));
-}
-
-bool Follower::Knows(const fs::path& file) const
-{
-    return m_offsets.count(Key(file)) != 0;
-}
-
 std::int64_t Follower::Offset(const fs::path& file) const
 {
     const auto entry = m_offsets.find(Key(file));
@@ -97,9 +76,7 @@ std::int64_t Follower::Offset(const fs::path& file) const
 
 void SetWritten(const fs::path& file, std::time_t when)
 {
-    struct timespec times[2] = {};
-    times[0].tv_sec = when;
-    times[1] = times[0];
+    const struct timespec times[2] = {{when, 0}, {when, 0}};
     ::utimensat(AT_FDCWD, file.c_str(), times, 0);
 }
 

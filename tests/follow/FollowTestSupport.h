@@ -39,16 +39,26 @@ class Follower
 public:
     Follower();
 
-    std::uint32_t Watch(const std::filesystem::path& dir);
-    std::uint32_t Start(const std::filesystem::path& dir); // the watch, then the scan
+    std::uint32_t Watch(const std::filesystem::path& dir)
+    {
+        return m_watcher.WatchDirectory(Key(dir), &m_handler);
+    }
+    std::uint32_t Start(const std::filesystem::path& dir) // as the window: watch, then scan
+    {
+        return m_handler.Follow(m_watcher, Key(dir), std::time(nullptr));
+    }
     // Waits, delivering the watch's reports, until the file is followed and read to its end.
     bool WaitUntilRead(const std::filesystem::path& file,
                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
     // Makes a followed file without a hand in dir and waits until it was read: every report
     // made before has then been delivered, and every file settled.
     bool Settle(const std::filesystem::path& dir);
-    void AddedAndModified(const std::filesystem::path& file); // as the watch calls it
-    bool Knows(const std::filesystem::path& file) const;
+    void AddedAndModified(const std::filesystem::path& file) // as the watch calls it
+    {
+        m_handler.OnFileAdded(Key(file));
+        m_handler.OnFileModified(Key(file));
+    }
+    bool Knows(const std::filesystem::path& file) const { return m_offsets.count(Key(file)) != 0; }
     std::int64_t Offset(const std::filesystem::path& file) const;
 
     std::wstring m_hero = L"Hero";

@@ -21,10 +21,8 @@ namespace {
 // The sanitizers make the analysis many times slower; the full sizes run in the normal build.
 #ifdef ZELLWICK_FOLLOW_SANITIZED
 constexpr int kAppendsPerFile = 100;
-constexpr size_t kHugeAppendBytes = size_t{8} << 20;
 #else
 constexpr int kAppendsPerFile = 400;
-constexpr size_t kHugeAppendBytes = size_t{48} << 20;
 #endif
 
 // 100 tables, each appended hand by hand (one write each) while the reports are delivered.
@@ -61,27 +59,11 @@ TEST(FollowLoad, HundredFilesAppendedHandByHandCountEveryHandOnce)
     EXPECT_TRUE(follower.m_log.m_lines.empty());
 }
 
-// Tens of megabytes appended in one write are read in pieces and counted as one block; a file
-// deleted in the middle of that keeps what was read and logs once.
-TEST(FollowLoad, AHugeAppendIsCountedWholeAndADeleteMidwayKeepsWhatWasRead)
+// A file deleted while its text is read in pieces keeps what was read and logs once.
+TEST(FollowFaults, AFileDeletedWhileItIsReadKeepsWhatWasReadAndLogsOnce)
 {
     TempDir dir;
     Follower follower;
-    ASSERT_EQ(follower.Watch(dir.path()), 0u);
-    const fs::path file = dir / "HH huge.txt";
-    WriteFile(file, Hand(1));
-    ASSERT_TRUE(follower.WaitUntilRead(file));
-    std::string text;
-    int hands = 1;
-    while (text.size() < kHugeAppendBytes)
-        text += Hand(++hands);
-    AppendFile(file, text);
-    text = std::string();
-    ASSERT_TRUE(follower.WaitUntilRead(file, std::chrono::minutes(5)));
-    EXPECT_EQ(follower.m_nHandCount, hands);
-    EXPECT_EQ(follower.m_nVppCents, hands * kHandVppCents);
-    EXPECT_TRUE(follower.m_log.m_lines.empty());
-
     struct DeleteOnFirstHand : HandHistoryParser::Observer
     {
         fs::path file;
@@ -91,10 +73,8 @@ TEST(FollowLoad, AHugeAppendIsCountedWholeAndADeleteMidwayKeepsWhatWasRead)
     WriteFile(observer.file, Hands(2000)); // several reading pieces
     follower.m_parser.SetObserver(&observer);
     follower.AddedAndModified(observer.file);
-    follower.m_parser.SetObserver(nullptr);
-    const int read = follower.m_nHandCount - hands;
-    EXPECT_GT(read, 0);
-    EXPECT_LT(read, 2000);
+    EXPECT_GT(follower.m_nHandCount, 0);
+    EXPECT_LT(follower.m_nHandCount, 2000);
     EXPECT_EQ(follower.m_nVppCents, follower.m_nHandCount * kHandVppCents);
     EXPECT_EQ(follower.m_log.m_lines,
               std::vector<std::wstring>{ReadErrorLine(ENOENT, observer.file)});

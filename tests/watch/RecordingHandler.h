@@ -52,7 +52,6 @@ public:
     {
         return accept ? accept(action, path, newPath) : true;
     }
-
     std::function<void(const Call&)> onCall; // runs inside every call, after it was written down
     std::function<bool(std::uint32_t, const wchar_t*, const wchar_t*)> accept;
 

@@ -45,9 +45,9 @@ protected:
     std::vector<std::string> Summary() const { return m_handler.Summary(Dir()); }
 };
 
-// 87 for an empty path or no handler, 161 for a file or a missing path (also in errno). Paths
-// are compared without case and not normalised; a second watch replaces the first; the worker
-// outlives a folder's stop, and UnwatchAll ends it.
+// 87 for an empty path or no handler, 161 for a file or a missing path (also in errno); paths
+// compared without case, not normalised; a second watch replaces the first; UnwatchAll ends
+// the worker.
 TEST_F(WatcherTest, AWatchIsNamedByItsPathAndTheWorkerEndsWithUnwatchAll)
 {
     WriteFile(m_dir / "plain.txt", "x");
@@ -73,7 +73,6 @@ TEST_F(WatcherTest, AWatchIsNamedByItsPathAndTheWorkerEndsWithUnwatchAll)
         ch = static_cast<wchar_t>(std::towupper(ch));
     EXPECT_TRUE(m_watcher.IsWatching(upper));
     EXPECT_FALSE(m_watcher.IsWatching(Dir() + L"/"));
-    EXPECT_FALSE(m_watcher.UnwatchDirectory(Dir() + L"/"));
     EXPECT_FALSE(m_watcher.UnwatchHandler(nullptr));
     EXPECT_TRUE(m_watcher.UnwatchDirectory(upper));
     EXPECT_THAT(Summary(), ElementsAre("started . 0", "stopped .", "started . 0", "stopped ."));
@@ -89,10 +88,6 @@ TEST_F(WatcherTest, AWatchIsNamedByItsPathAndTheWorkerEndsWithUnwatchAll)
     WriteFile(m_dir / "a.txt", "x");
     EXPECT_TRUE(m_handler.WaitForCall("added", PathOf("a.txt")));
     EXPECT_EQ(m_watcher.starts, 2);
-    CDirectoryChangeWatcher quiet(true, FILTER_FILE_NAME_ONLY | FILTER_NO_STOP_NOTICE);
-    ASSERT_EQ(quiet.WatchDirectory(other.wpath(), &m_handler), 0u);
-    EXPECT_TRUE(quiet.UnwatchDirectory(other.wpath()));
-    EXPECT_EQ(m_handler.Count("stopped"), 5u);
 }
 
 // Each change in order, on the thread that watches, through a folder given as a link with a
@@ -217,17 +212,6 @@ TEST_F(WatcherTest, AFolderMovedAwayIsWatchedAgainWhenItIsBack)
     EXPECT_TRUE(m_watcher.UnwatchDirectory(folder.wstring()));
 }
 
-// More events than the kernel queues, on two files in turn so that none are merged.
-void Flood(const fs::path& one, const fs::path& two, int events)
-{
-    const int fds[] = {::open(one.c_str(), O_WRONLY | O_APPEND),
-                       ::open(two.c_str(), O_WRONLY | O_APPEND)};
-    for (int i = 0; i < events + 20 && ::write(fds[i % 2], "y", 1) == 1; ++i) {
-    }
-    ::close(fds[0]);
-    ::close(fds[1]);
-}
-
 // The worker is held up (it waits for a stop notice of another folder this thread delivers)
 // while the folder gets more events than the kernel can queue. The rescan tells of every
 // change: known files as modified, new ones as added (and modified with text), gone ones as
@@ -246,7 +230,12 @@ TEST_F(WatcherTest, ChangesMadeWhileEventsWereLostAreAllReported)
     m_handler.onCall = [&](const RecordingHandler::Call& call) {
         if (call.what != "stopped" || call.path != other.wpath())
             return;
-        Flood(m_dir / "k1.txt", m_dir / "k2.txt", limit + 100);
+        const int fds[] = {::open((m_dir / "k1.txt").c_str(), O_WRONLY | O_APPEND),
+                           ::open((m_dir / "k2.txt").c_str(), O_WRONLY | O_APPEND)};
+        for (int i = 0; i < limit + 120 && ::write(fds[i % 2], "y", 1) == 1; ++i) {
+        } // two files in turn, so the kernel merges nothing
+        ::close(fds[0]);
+        ::close(fds[1]);
         fs::remove(m_dir / "gone.txt");
         fs::rename(m_dir / "quiet.txt", m_dir / "anew.txt");
         WriteFile(m_dir / "quiet.txt", "");
