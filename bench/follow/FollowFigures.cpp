@@ -11,6 +11,8 @@
 #include "watch/PathText.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -192,9 +194,7 @@ void WatchLimit(int argc, char** argv)
         return;
     }
     const uid_t uid = ::geteuid();
-    const auto put = [](const char* file, const std::string& text) {
-        std::ofstream(file) << text;
-    };
+    const auto put = [](const char* file, const std::string& text) { std::ofstream(file) << text; };
     if (::unshare(CLONE_NEWUSER) != 0) {
         std::printf("| %-44s | (no user namespaces here)\n", "a subfolder without a watch");
         std::_Exit(0);
@@ -269,7 +269,8 @@ void LongLine()
         while (f.hands == before && Clock::now() - at < 60s)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         worstMs = std::max<long>(
-            worstMs, std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - at).count());
+            worstMs,
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - at).count());
         Deliver(100ms);
     }
     endless.join();
@@ -287,6 +288,7 @@ void LongLine()
 void CreatedAtStart()
 {
     Folder dir;
+    fs::create_directories(dir.path / "old");
     for (int i = 0; i < 3000; ++i)
         Append(dir.path / ("old/HH " + std::to_string(i) + ".txt"), "x\n");
     Follower f;
@@ -389,10 +391,9 @@ void Idle(int seconds)
     Follower f;
     f.handler.Follow(f.watcher, Key(dir.path), std::time(nullptr));
     const long cpu = CpuMs();
-    const auto at = Clock::now();
-    QCoreApplication::processEvents();
-    while (Clock::now() - at < std::chrono::seconds(seconds))
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1000);
+    QEventLoop loop; // waits as the window's and the terminal's loops wait
+    QTimer::singleShot(std::chrono::seconds(seconds), &loop, &QEventLoop::quit);
+    loop.exec();
     std::printf("Idle follower over %d s: CPU %.3f %%, RSS %.1f MB\n", seconds,
                 100.0 * static_cast<double>(CpuMs() - cpu) / (seconds * 1000.0),
                 static_cast<double>(StatusKb("VmRSS:")) / 1000.0);

@@ -94,9 +94,9 @@ public:
         for (const Call& call : Calls()) {
             std::string line = call.what + " " + relative(call.path);
             if (call.what == "renamed")
-                line += " -> " + relative(call.newPath);
+                line.append(" -> ").append(relative(call.newPath));
             if (call.what == "error" || call.what == "started")
-                line += " " + std::to_string(call.number);
+                line.append(" ").append(std::to_string(call.number));
             if (call.what != "modified" || lines.empty() || lines.back() != line)
                 lines.push_back(line);
         }
