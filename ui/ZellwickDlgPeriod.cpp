@@ -20,12 +20,11 @@ void CZellwickDlg::OnStart()
     m_app.m_nVppCents = 0;
     m_app.m_dVpp = 0.0;
 
-    ScanHistoryFolder(m_app.m_strHistoryPath);
     m_app.WriteLog(L"Nickname = " + m_app.m_strNickname);
     m_app.WriteLog(L"Path = " + m_app.m_strHistoryPath);
 
     StopWatchingHistoryFolder();
-    const std::uint32_t error = m_watcher.WatchDirectory(m_app.m_strHistoryPath, &m_handler);
+    const std::uint32_t error = m_handler.Follow(m_watcher, m_app.m_strHistoryPath, m_clock.Now());
     // The period runs all the same: the time counts, only no hands are.
     if (error != 0)
         m_app.WriteLog(L"Failed to start watch:\n" + CDirectoryChangeWatcher::ErrorText(error));

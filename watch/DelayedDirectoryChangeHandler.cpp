@@ -141,8 +141,7 @@ void CDelayedDirectoryChangeHandler::OnFileModified(const std::wstring& strFileN
 void CDelayedDirectoryChangeHandler::OnReadError(std::uint32_t dwError,
                                                  const std::wstring& strDirectoryName)
 {
-    if (!Queue(kNotifyReadError, strDirectoryName, std::nullopt, dwError))
-        m_bReadErrorSettled = true;
+    Queue(kNotifyReadError, strDirectoryName, std::nullopt, dwError);
 }
 
 void CDelayedDirectoryChangeHandler::OnWatchStarted(std::uint32_t dwError,
@@ -185,8 +184,6 @@ void CDelayedDirectoryChangeHandler::OnNotificationFinished(const CQueuedNotific
     // A stop notice releases the waiting worker whether it was delivered or dropped.
     if (record.Kind() == kNotifyWatchStopped)
         m_stopDelivered.Set();
-    else if (record.Kind() == kNotifyReadError)
-        m_bReadErrorSettled = true;
 }
 
 void CDelayedDirectoryChangeHandler::DeliverNotification(const CQueuedNotification& record)

@@ -57,9 +57,6 @@ public:
     // Takes the caller's handler away and releases it; later changes are dropped.
     void DetachRealHandler();
 
-    // True once the read error queued by OnReadError was delivered or dropped.
-    bool ReadErrorSettled() const { return m_bReadErrorSettled.load(); }
-
     // On the notifier's thread: filter the change and call the caller's handler.
     void DeliverNotification(const CQueuedNotification& record);
     // Whenever a queued change is freed, delivered or not.
@@ -81,5 +78,4 @@ private:
     zellwick::watch::WatchEvent m_stopDelivered{false};
     std::vector<std::wstring> m_includePatterns;
     std::vector<std::wstring> m_excludePatterns;
-    std::atomic<bool> m_bReadErrorSettled{false};
 };

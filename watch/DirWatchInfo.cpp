@@ -8,7 +8,7 @@ CDirWatchInfo::CDirWatchInfo(CDirectoryChangeHandler* pRealHandler, const std::w
                              std::unique_ptr<zellwick::watch::InotifyTree> tree, bool bAppHasGUI,
                              const wchar_t* szIncludeFilter, const wchar_t* szExcludeFilter,
                              std::uint32_t dwFilterFlags)
-    : m_pRealHandler(pRealHandler),
+    : m_settler(pRealHandler->SettleTime()), m_pRealHandler(pRealHandler),
       m_pDelayedHandler(new CDelayedDirectoryChangeHandler(
           pRealHandler, bAppHasGUI, szIncludeFilter, szExcludeFilter, dwFilterFlags)),
       m_tree(std::move(tree)), m_strDirName(strDirName)
@@ -53,9 +53,4 @@ void CDirWatchInfo::RequestState(eState state, zellwick::watch::WatchPort& port)
     std::lock_guard<std::mutex> lock(m_lock);
     m_eState = state;
     port.PostRequest(this);
-}
-
-bool CDirWatchInfo::ReadyToDrop() const
-{
-    return m_bReadFailed.load() && m_pDelayedHandler->ReadErrorSettled();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "watch/ChangeSettler.h"
 #include "watch/InotifyTree.h"
 #include "watch/WatchEvent.h"
 
@@ -34,7 +35,8 @@ public:
         STATE_WATCHING,        // the worker serves it
     };
 
-    // Takes one reference on the caller's handler; the tree is already open.
+    // Takes one reference on the caller's handler, and its settle time; the tree is already
+    // open.
     CDirWatchInfo(CDirectoryChangeHandler* pRealHandler, const std::wstring& strDirName,
                   std::unique_ptr<zellwick::watch::InotifyTree> tree, bool bAppHasGUI,
                   const wchar_t* szIncludeFilter, const wchar_t* szExcludeFilter,
@@ -58,14 +60,14 @@ public:
     // Sets the state and queues the record to the worker, both under the record's lock.
     void RequestState(eState state, zellwick::watch::WatchPort& port);
 
+    // Null while the folder is missing: the worker then looks for it again now and then.
     zellwick::watch::InotifyTree* Tree() const { return m_tree.get(); }
+    void SetTree(std::unique_ptr<zellwick::watch::InotifyTree> tree) { m_tree = std::move(tree); }
     void CloseTree() { m_tree.reset(); }
 
-    // The folder ended on a read error; the record waits for the error's delivery and is
-    // then dropped by the watcher.
-    bool ReadFailed() const { return m_bReadFailed.load(); }
-    void MarkReadFailed() { m_bReadFailed = true; }
-    bool ReadyToDrop() const;
+    // The worker's alone.
+    zellwick::watch::ChangeSettler m_settler;
+    zellwick::watch::InotifyTree::Clock::time_point m_lookAgainAt{};
 
     std::uint32_t m_dwNotifyFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE;
     bool m_bWatchSubtree = true;
@@ -81,5 +83,4 @@ private:
     std::wstring m_strDirName;
     std::mutex m_lock; // guards the state
     eState m_eState = STATE_NONE;
-    std::atomic<bool> m_bReadFailed{false};
 };

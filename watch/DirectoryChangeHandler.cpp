@@ -26,6 +26,11 @@ bool CDirectoryChangeHandler::AcceptChange(std::uint32_t, const wchar_t*, const 
     return true;
 }
 
+std::chrono::milliseconds CDirectoryChangeHandler::SettleTime() const
+{
+    return std::chrono::milliseconds(0);
+}
+
 long CDirectoryChangeHandler::AddRef()
 {
     return ++m_nRefCount;

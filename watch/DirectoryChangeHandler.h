@@ -10,6 +10,7 @@
 // WatchDirectory, a '/' unless it already ends with one, and the file's name relative to it.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -38,6 +39,10 @@ public:
     // is null except for a rename.
     virtual bool AcceptChange(std::uint32_t dwAction, const wchar_t* szFileName,
                               const wchar_t* szNewFileName);
+
+    // How long a file must have been quiet before its changes are reported, as one report;
+    // 0 reports each change as it comes. Asked once when a folder is watched.
+    virtual std::chrono::milliseconds SettleTime() const;
 
     long AddRef();
     // Deletes the handler when the count reaches 0.

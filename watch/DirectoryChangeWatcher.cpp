@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <new>
+#include <optional>
 #include <poll.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -26,8 +27,6 @@ namespace {
 constexpr auto kStartWaitSlice = std::chrono::milliseconds(10000);
 // A stopping caller looks for reports queued to its own thread this often.
 constexpr auto kStopWaitSlice = std::chrono::milliseconds(2);
-// While a failed folder waits to be dropped, the worker looks again this often.
-constexpr int kDropRetryMs = 20;
 
 bool SamePath(const std::wstring& a, const std::wstring& b)
 {
@@ -40,7 +39,7 @@ bool IsFolder(const std::wstring& path)
     return ::stat(zellwick::watch::NativeFromWide(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void Report(CDirWatchInfo& record, const InotifyTree::Changes& changes)
+void Deliver(CDirWatchInfo& record, const InotifyTree::Changes& changes)
 {
     CDelayedDirectoryChangeHandler* wrapper = record.DelayedHandler();
     for (const TreeChange& change : changes) {
@@ -58,8 +57,20 @@ void Report(CDirWatchInfo& record, const InotifyTree::Changes& changes)
         case ChangeKind::Renamed:
             wrapper->OnFileRenamed(path, record.FullPath(change.newPath));
             break;
+        case ChangeKind::Unwatched:
+            wrapper->OnReadError(static_cast<std::uint32_t>(change.error), path);
+            break;
         }
     }
+}
+
+// Through the record's settler: changes of a file are held until it has been quiet.
+void Report(CDirWatchInfo& record, InotifyTree::Changes& changes,
+            InotifyTree::Clock::time_point now)
+{
+    InotifyTree::Changes out;
+    record.m_settler.Take(changes, now, out);
+    Deliver(record, out);
 }
 
 } // namespace
@@ -94,7 +105,6 @@ std::uint32_t CDirectoryChangeWatcher::StartWatch(const std::wstring& strDirToWa
     if (strDirToWatch.empty() || !pChangeHandler)
         return zellwick::watch::kErrorInvalidParameter;
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    DropFailedRecords();
     if (!IsFolder(strDirToWatch))
         return zellwick::watch::kErrorBadPathname;
     if (IsWatching(strDirToWatch))
@@ -144,7 +154,6 @@ bool CDirectoryChangeWatcher::UnwatchDirectory(const std::wstring& strDirToStopW
     std::lock_guard<std::recursive_mutex> lock(m_lock);
     if (!m_pPort)
         return false;
-    DropFailedRecords();
     CDirWatchInfo* record = FindRecord(strDirToStopWatching);
     if (!record)
         return false;
@@ -201,8 +210,7 @@ bool CDirectoryChangeWatcher::IsWatching(const std::wstring& strDirName)
 CDirWatchInfo* CDirectoryChangeWatcher::FindRecord(const std::wstring& strDirName) const
 {
     for (CDirWatchInfo* record : m_records) {
-        if (record && !record->m_bStopping && !record->ReadFailed() &&
-            SamePath(record->DirName(), strDirName))
+        if (record && !record->m_bStopping && SamePath(record->DirName(), strDirName))
             return record;
     }
     return nullptr;
@@ -234,17 +242,7 @@ void CDirectoryChangeWatcher::DropRecord(CDirWatchInfo* pRecord)
 
 void CDirectoryChangeWatcher::DestroyRecord(CDirWatchInfo* pRecord)
 {
-    if (pRecord->ReadFailed())
-        --m_nFailedRecords;
     delete pRecord;
-}
-
-void CDirectoryChangeWatcher::DropFailedRecords()
-{
-    for (CDirWatchInfo* record : m_records) {
-        if (record && !record->m_bStopping && record->ReadyToDrop())
-            DropRecord(record);
-    }
 }
 
 void CDirectoryChangeWatcher::InsertRecord(CDirWatchInfo* pRecord)
@@ -275,58 +273,106 @@ void CDirectoryChangeWatcher::WorkerMain()
 {
     OnWorkerStart();
     ActiveRecords active;
+    ActiveRecords polled;
     bool quit = false;
     std::vector<pollfd> fds;
     while (!quit) {
         fds.assign(1, pollfd{m_pPort->Fd(), POLLIN, 0});
-        for (CDirWatchInfo* record : active)
-            fds.push_back(pollfd{record->Tree()->Fd(), POLLIN, 0});
-        const int ready = ::poll(fds.data(), fds.size(), PollTimeout(active));
-        if (ready > 0) {
-            // Backwards, so that a folder dropped on an error leaves the others in place.
-            for (size_t i = active.size(); i-- > 0;) {
-                if (fds[i + 1].revents != 0)
-                    ServeRecord(active, i);
+        polled.clear();
+        for (CDirWatchInfo* record : active) {
+            if (record->Tree()) {
+                fds.push_back(pollfd{record->Tree()->Fd(), POLLIN, 0});
+                polled.push_back(record);
             }
         }
-        InotifyTree::Changes expired;
-        const auto now = InotifyTree::Clock::now();
-        for (CDirWatchInfo* record : active) {
-            expired.clear();
-            record->Tree()->ExpireMoves(now, expired);
-            Report(*record, expired);
+        const int ready = ::poll(fds.data(), fds.size(), PollTimeout(active));
+        const auto now = Clock::now();
+        if (ready > 0) {
+            for (size_t i = 0; i < polled.size(); ++i) {
+                if (fds[i + 1].revents != 0)
+                    ServeRecord(*polled[i], now);
+            }
         }
+        for (CDirWatchInfo* record : active)
+            Tick(*record, now);
         if (ready > 0 && fds[0].revents != 0)
             quit = HandleRequests(active);
-        if (m_nFailedRecords > 0)
-            TryDropFailedRecords();
     }
     OnWorkerExit();
 }
 
 int CDirectoryChangeWatcher::PollTimeout(const ActiveRecords& active) const
 {
-    int timeout = m_nFailedRecords > 0 ? kDropRetryMs : -1;
-    const auto now = InotifyTree::Clock::now();
+    std::optional<Clock::time_point> next;
+    const auto consider = [&next](std::optional<Clock::time_point> deadline) {
+        if (deadline && (!next || *deadline < *next))
+            next = deadline;
+    };
     for (CDirWatchInfo* record : active) {
-        const auto deadline = record->Tree()->NextDeadline();
-        if (!deadline)
-            continue;
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now).count();
-        const int ms = static_cast<int>(std::max<decltype(wait)>(wait, 0));
-        timeout = timeout < 0 ? ms : std::min(timeout, ms);
+        consider(record->m_settler.NextDeadline());
+        if (const InotifyTree* tree = record->Tree()) {
+            consider(tree->NextDeadline());
+            consider(tree->NextRetry());
+        } else {
+            consider(record->m_lookAgainAt);
+        }
     }
-    return timeout;
+    if (!next)
+        return -1;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now()).count();
+    return static_cast<int>(std::clamp<decltype(wait)>(wait, 0, 60 * 1000));
 }
 
-void CDirectoryChangeWatcher::ServeRecord(ActiveRecords& active, size_t index)
+void CDirectoryChangeWatcher::ServeRecord(CDirWatchInfo& record, Clock::time_point now)
 {
-    CDirWatchInfo& record = *active[index];
     InotifyTree::Changes changes;
-    const int error = record.Tree()->ReadEvents(changes);
-    Report(record, changes);
+    const int error = record.Tree()->ReadEvents(changes, now);
+    Report(record, changes, now);
     if (error != 0)
-        FailRecord(active, index, error);
+        LoseFolder(record, error, now);
+}
+
+// Deadlines: moves without a partner, files that have settled, folders to try again.
+void CDirectoryChangeWatcher::Tick(CDirWatchInfo& record, Clock::time_point now)
+{
+    InotifyTree::Changes changes;
+    if (InotifyTree* tree = record.Tree()) {
+        tree->ExpireMoves(now, changes);
+        tree->LookAfterUnwatched(now, changes);
+        Report(record, changes, now);
+    } else if (now >= record.m_lookAgainAt) {
+        LookForFolderAgain(record, now);
+    }
+    changes.clear();
+    record.m_settler.Expire(now, changes);
+    Deliver(record, changes);
+}
+
+// The folder is gone (deleted, moved away, unmounted): what was held for its files is out of
+// reach. The handler hears of it, and the folder is looked for again from now on.
+void CDirectoryChangeWatcher::LoseFolder(CDirWatchInfo& record, int error, Clock::time_point now)
+{
+    record.m_settler.Drop();
+    record.CloseTree();
+    record.m_dwLastError = static_cast<std::uint32_t>(error);
+    record.m_lookAgainAt = now + kLookAgainTime;
+    record.DelayedHandler()->OnReadError(static_cast<std::uint32_t>(error), record.DirName());
+}
+
+void CDirectoryChangeWatcher::LookForFolderAgain(CDirWatchInfo& record, Clock::time_point now)
+{
+    record.m_lookAgainAt = now + kLookAgainTime;
+    if (!IsFolder(record.DirName()))
+        return;
+    std::unique_ptr<InotifyTree> tree;
+    if (InotifyTree::Open(zellwick::watch::NativeFromWide(record.DirName()), tree) != 0)
+        return;
+    InotifyTree::Changes changes;
+    tree->ReportAllAsNew(changes);
+    record.SetTree(std::move(tree));
+    record.m_dwLastError = 0;
+    record.DelayedHandler()->OnWatchStarted(0, record.DirName());
+    Report(record, changes, now);
 }
 
 bool CDirectoryChangeWatcher::HandleRequests(ActiveRecords& active)
@@ -358,7 +404,7 @@ void CDirectoryChangeWatcher::HandleRequest(ActiveRecords& active, CDirWatchInfo
         record.DelayedHandler()->OnWatchStarted(0, record.DirName());
         break;
     case CDirWatchInfo::STATE_STOP_REQUESTED:
-        if (record.Tree())
+        if (std::find(active.begin(), active.end(), &record) != active.end())
             StopServing(active, record);
         break;
     default:
@@ -367,37 +413,20 @@ void CDirectoryChangeWatcher::HandleRequest(ActiveRecords& active, CDirWatchInfo
     record.m_startStopEvent.Set();
 }
 
-// Reports what happened before the stop, closes the tree and tells the handler; returns once
-// the notice has been delivered.
+// Reports what happened before the stop, the changes still settling included, closes the
+// tree and tells the handler; returns once the notice has been delivered.
 void CDirectoryChangeWatcher::StopServing(ActiveRecords& active, CDirWatchInfo& record)
 {
     InotifyTree::Changes changes;
-    record.Tree()->Drain(changes);
-    Report(record, changes);
+    if (record.Tree()) {
+        record.Tree()->Drain(changes);
+        Report(record, changes, Clock::now());
+    }
+    changes.clear();
+    record.m_settler.Flush(changes);
+    Deliver(record, changes);
     record.CloseTree();
     active.erase(std::remove(active.begin(), active.end(), &record), active.end());
     record.SetState(CDirWatchInfo::STATE_STOPPED);
     record.DelayedHandler()->OnWatchStopped(record.DirName());
-}
-
-// The folder cannot be watched any more (deleted, moved, unmounted, out of watches): tell the
-// handler, and drop the folder once that notice has been delivered.
-void CDirectoryChangeWatcher::FailRecord(ActiveRecords& active, size_t index, int error)
-{
-    CDirWatchInfo& record = *active[index];
-    active.erase(active.begin() + static_cast<std::ptrdiff_t>(index));
-    record.m_dwLastError = static_cast<std::uint32_t>(error);
-    record.CloseTree();
-    record.MarkReadFailed();
-    ++m_nFailedRecords;
-    record.DelayedHandler()->OnReadError(static_cast<std::uint32_t>(error), record.DirName());
-    TryDropFailedRecords();
-}
-
-// The caller may hold the lock while it waits for this very worker; never block on it here.
-void CDirectoryChangeWatcher::TryDropFailedRecords()
-{
-    std::unique_lock<std::recursive_mutex> lock(m_lock, std::try_to_lock);
-    if (lock.owns_lock())
-        DropFailedRecords();
 }

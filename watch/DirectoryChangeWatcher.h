@@ -12,6 +12,7 @@
 #include "watch/DelayedDirectoryChangeHandler.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -40,7 +41,10 @@ public:
 
     // Watches the folder and everything below it for files whose names end in ".txt".
     // Returns 0 or an error code (see WatchErrors.h), which is also left in errno. A second
-    // watch of the same path replaces the first.
+    // watch of the same path replaces the first. A folder that goes away while it is watched
+    // is reported through OnReadError, looked for again every kLookAgainTime and, once it is
+    // back, watched again (OnWatchStarted) with every file in it reported as added.
+    static constexpr std::chrono::seconds kLookAgainTime{2};
     std::uint32_t WatchDirectory(const std::wstring& strDirToWatch,
                                  CDirectoryChangeHandler* pChangeHandler);
     // Paths are compared without regard to case and are not normalised.
@@ -70,18 +74,19 @@ private:
     void StopRecord(CDirWatchInfo& record);
     void DropRecord(CDirWatchInfo* pRecord);
     void DestroyRecord(CDirWatchInfo* pRecord);
-    void DropFailedRecords();
     void InsertRecord(CDirWatchInfo* pRecord);
     std::uint32_t StartWorker();
 
+    using Clock = std::chrono::steady_clock;
     void WorkerMain();
     int PollTimeout(const ActiveRecords& active) const;
-    void ServeRecord(ActiveRecords& active, size_t index);
+    void ServeRecord(CDirWatchInfo& record, Clock::time_point now);
+    void Tick(CDirWatchInfo& record, Clock::time_point now);
+    void LookForFolderAgain(CDirWatchInfo& record, Clock::time_point now);
     bool HandleRequests(ActiveRecords& active);
     void HandleRequest(ActiveRecords& active, CDirWatchInfo& record);
     void StopServing(ActiveRecords& active, CDirWatchInfo& record);
-    void FailRecord(ActiveRecords& active, size_t index, int error);
-    void TryDropFailedRecords();
+    void LoseFolder(CDirWatchInfo& record, int error, Clock::time_point now);
 
     std::unique_ptr<zellwick::watch::WatchPort> m_pPort; // the worker's requests
     std::thread m_worker;
@@ -90,5 +95,4 @@ private:
     std::recursive_mutex m_lock;
     bool m_bAppHasGUI;
     std::uint32_t m_dwFilterFlags;
-    std::atomic<int> m_nFailedRecords{0};
 };

@@ -1,5 +1,6 @@
 #include "watch/InotifyTree.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -90,15 +91,21 @@ int InotifyTree::WatchAndList(const std::string& relDir, bool isTreeRoot, const 
         first = false;
         int wd = -1;
         const int watchError = AddWatch(rel, isRoot, wd);
-        if (watchError != 0) {
-            // A folder that vanished or may not be read is left out; running out of watches
-            // ends the tree, as it would otherwise be watched only in part.
-            if (isRoot || watchError == ENOSPC || watchError == ENOMEM)
-                return watchError;
-            continue;
+        if (watchError == 0) {
+            m_unwatched.erase(rel);
+            if (seenWds)
+                seenWds->push_back(wd);
+        } else if (isRoot) {
+            return watchError;
+        } else if (watchError == ENOSPC || watchError == ENOMEM) {
+            // Out of watches: the rest of the tree goes on being watched, and this folder is
+            // listed all the same and tried again later.
+            const auto [entry, fresh] = m_unwatched.try_emplace(rel, Unwatched{watchError, false});
+            if (fresh && m_nextRetry == Clock::time_point{})
+                m_nextRetry = Clock::now() + kRetryTime;
+        } else {
+            continue; // a folder that vanished or may not be read is left out
         }
-        if (seenWds)
-            seenWds->push_back(wd);
         DIR* dir = ::opendir(Absolute(rel).c_str());
         if (!dir) {
             if (isRoot)
@@ -478,6 +485,79 @@ int InotifyTree::Rescan(Changes& changes)
     }
     m_known = std::move(known);
     return 0;
+}
+
+void InotifyTree::ReportAllAsNew(Changes& changes) const
+{
+    for (const auto& [relPath, file] : m_known) {
+        changes.push_back({ChangeKind::Added, relPath, {}});
+        struct stat st = {};
+        if (::stat(Absolute(relPath).c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+            changes.push_back({ChangeKind::Modified, relPath, {}});
+    }
+}
+
+std::optional<InotifyTree::Clock::time_point> InotifyTree::NextRetry() const
+{
+    for (const auto& [relDir, unwatched] : m_unwatched) {
+        if (!unwatched.reported)
+            return Clock::time_point{}; // the notice is due at once
+    }
+    if (m_unwatched.empty())
+        return std::nullopt;
+    return m_nextRetry;
+}
+
+void InotifyTree::LookAfterUnwatched(Clock::time_point now, Changes& changes)
+{
+    for (auto& [relDir, unwatched] : m_unwatched) {
+        if (!unwatched.reported) {
+            unwatched.reported = true;
+            changes.push_back({ChangeKind::Unwatched, relDir, {}, unwatched.error});
+        }
+    }
+    if (m_unwatched.empty() || now < m_nextRetry)
+        return;
+    m_nextRetry = now + kRetryTime;
+    std::vector<std::string> folders;
+    for (const auto& [relDir, unwatched] : m_unwatched)
+        folders.push_back(relDir);
+    std::set<std::string> found;
+    std::vector<std::string> listed;
+    for (const std::string& relDir : folders) {
+        // In name order, so a folder below one listed already was listed with it.
+        if (std::any_of(listed.begin(), listed.end(), [&relDir](const std::string& above) {
+                return StartsWith(relDir, above + "/");
+            }))
+            continue;
+        listed.push_back(relDir);
+        WatchAndList(
+            relDir, false,
+            [this, &changes, &found](const std::string& relPath, const struct stat& st) {
+                found.insert(relPath);
+                const bool holdsText = S_ISREG(st.st_mode) && st.st_size > 0;
+                const auto known = m_known.find(relPath);
+                if (known == m_known.end() || !SameFile(known->second.ino, known->second.dev, st)) {
+                    m_known[relPath] = {st.st_ino, st.st_dev, true};
+                    changes.push_back({ChangeKind::Added, relPath, {}});
+                }
+                // Nothing told what happened in the folder meanwhile: whoever follows its
+                // files reads on.
+                if (holdsText)
+                    changes.push_back({ChangeKind::Modified, relPath, {}});
+            },
+            nullptr);
+        const std::string prefix = relDir + "/";
+        for (auto it = m_known.lower_bound(prefix);
+             it != m_known.end() && StartsWith(it->first, prefix);) {
+            if (found.count(it->first) != 0) {
+                ++it;
+                continue;
+            }
+            changes.push_back({ChangeKind::Removed, it->first, {}});
+            it = m_known.erase(it);
+        }
+    }
 }
 
 } // namespace zellwick::watch

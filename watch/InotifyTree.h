@@ -27,6 +27,7 @@ enum class ChangeKind
     Removed = 2,
     Modified = 3,
     Renamed = 4,
+    Unwatched = 5, // a folder of the tree got no watch (error says why); it is listed anyway
 };
 
 struct TreeChange
@@ -34,6 +35,7 @@ struct TreeChange
     ChangeKind kind;
     std::string path;    // relative to the root, '/' between folders
     std::string newPath; // renames only
+    int error = 0;       // Unwatched only
 };
 
 class InotifyTree
@@ -45,9 +47,13 @@ public:
     // How long a move away waits for the move in that would make it a rename.
     static constexpr std::chrono::milliseconds kMovePairingTime{50};
     static constexpr std::size_t kDefaultReadSize = 64 * 1024;
+    // How often a folder that could not be watched is tried again.
+    static constexpr std::chrono::seconds kRetryTime{2};
 
     // Watches root and every folder below it and lists the files there (without reporting
-    // them). Returns 0, or the errno that stopped it (ENOSPC: the watch limit).
+    // them). Returns 0, or the errno that stopped the root's watch (ENOSPC: the watch limit).
+    // A folder below the root that gets no watch is listed all the same, reported once as
+    // Unwatched, and tried again every kRetryTime.
     static int Open(const std::string& root, std::unique_ptr<InotifyTree>& tree,
                     std::size_t readSize = kDefaultReadSize);
     ~InotifyTree();
@@ -57,8 +63,8 @@ public:
     int Fd() const { return m_fd; }
 
     // One read of the descriptor. Returns 0 while the tree goes on, or an errno once it has
-    // ended (ENOENT: the root was deleted or moved, ENODEV: unmounted, ENOSPC: no watch for a
-    // new folder). gotEvents tells whether anything was read.
+    // ended (ENOENT: the root was deleted or moved, ENODEV: unmounted). gotEvents tells
+    // whether anything was read.
     int ReadEvents(Changes& changes, Clock::time_point now = Clock::now(),
                    bool* gotEvents = nullptr);
     // Reads what is queued (a bounded number of times) and settles pending moves; for a stop.
@@ -70,6 +76,13 @@ public:
     // as added (and modified when they hold text), known ones as modified, missing ones as
     // removed. Used when the kernel dropped events.
     int Rescan(Changes& changes);
+    // Reports every file as added, and as modified when it holds text: a tree opened on a
+    // folder that came back holds nothing anybody has read.
+    void ReportAllAsNew(Changes& changes) const;
+    // Folders without a watch: reports them once, and at their time tries to watch them again
+    // and reports what changed in them meanwhile as a rescan does.
+    void LookAfterUnwatched(Clock::time_point now, Changes& changes);
+    std::optional<Clock::time_point> NextRetry() const;
 
     bool Knows(const std::string& relPath) const { return m_known.count(relPath) != 0; }
     std::size_t FolderCount() const { return m_dirOfWd.size(); }
@@ -90,6 +103,11 @@ private:
         Clock::time_point deadline;
     };
     using FileVisitor = std::function<void(const std::string&, const struct stat&)>;
+    struct Unwatched
+    {
+        int error;
+        bool reported;
+    };
 
     InotifyTree(std::string root, int fd, std::size_t readSize);
 
@@ -124,6 +142,8 @@ private:
     std::unordered_map<int, std::string> m_dirOfWd;
     std::map<std::string, int> m_wdOfDir;
     std::deque<PendingMove> m_pending;
+    std::map<std::string, Unwatched> m_unwatched;
+    Clock::time_point m_nextRetry{};
 };
 
 } // namespace zellwick::watch

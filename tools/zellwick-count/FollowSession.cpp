@@ -46,8 +46,7 @@ FollowSession::~FollowSession()
 
 std::uint32_t FollowSession::Start(std::time_t now)
 {
-    ScanHistoryFolder(m_folder, m_offsets, now);
-    return m_watcher->WatchDirectory(m_folder, m_handler.get());
+    return m_handler->Follow(*m_watcher, m_folder, now);
 }
 
 void FollowSession::Stop()

@@ -27,10 +27,11 @@ public:
     FollowSession(const FollowSession&) = delete;
     FollowSession& operator=(const FollowSession&) = delete;
 
-    // Enters the files that were recent at now at their size, then watches the folder.
+    // Watches the folder, then enters the files that were recent at now at their size.
     // Returns 0 or the watch's error code. Changes are delivered on this thread's event loop.
     std::uint32_t Start(std::time_t now);
-    // Ends the watch; the changes made before it are counted by the time it returns.
+    // Ends the watch; the changes made before it, those still settling included, are counted
+    // by the time it returns.
     void Stop();
 
     std::int32_t Hands() const { return m_nHandCount; }
