@@ -100,6 +100,16 @@ void FakePrompts::Message(QWidget*, const QString& text, Icon icon)
     messages.push_back({text, icon});
 }
 
+bool FakePrompts::Question(QWidget*, const QString& text)
+{
+    questions.push_back(text);
+    if (answers.empty())
+        return true;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
 std::optional<QString> FakePrompts::PickFolder(QWidget*, const QString& start)
 {
     lastStart = start;

@@ -78,12 +78,15 @@ public:
     };
 
     void Message(QWidget* parent, const QString& text, Icon icon) override;
+    bool Question(QWidget* parent, const QString& text) override;
     std::optional<QString> PickFolder(QWidget* parent, const QString& start) override;
     std::optional<QString> PickOpenFile(QWidget* parent, const QString& start,
                                         const QString& filter) override;
     std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) override;
 
     std::vector<Shown> messages;
+    std::vector<QString> questions;
+    std::deque<bool> answers; // an empty queue answers Yes
     // Answers, used in order; an empty queue answers "cancelled".
     std::deque<QString> folders;
     std::deque<QString> files;
