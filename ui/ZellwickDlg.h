@@ -58,6 +58,11 @@ public:
     static constexpr int kVppSound = 157;
     static constexpr int kTimeSound = 169;
     static constexpr int kPlayTimerPeriodMs = 5000;
+    // Said once a run when an opacity below 100 % cannot show.
+    static constexpr const char* kLayeringMessage =
+        "The desktop cannot show translucent windows: a compositing manager is needed";
+    static constexpr const char* kStartNeedsSettingsTip =
+        "Right-click the window and choose Settings to enter your nickname and history folder";
 
     // The window's sizes.
     enum WindowSize
@@ -110,6 +115,9 @@ public:
     bool IsWatchingFolder(const std::wstring& folder);
     // Height in pixels at 96 dpi of the VPP readout's font, as the display update last chose.
     int VppFontHeight() const { return m_nVppFontHeight; }
+    // What keeps the running period from counting, in one line; empty while it counts. The
+    // window's tooltip says it, and the hands readout is struck through meanwhile.
+    QString CountingProblem() const { return toolTip(); }
     const ScreenScale& Scale() const { return m_scale; }
 
     // Face and heights (at 96 dpi) of the readouts at start-up.
@@ -157,6 +165,9 @@ private:
     void StopWatchingHistoryFolder();
     void RefreshReadouts();
     void SetVppFont(int height);
+    bool StartWatch(bool logFailure);
+    void RetryWatch();
+    void ShowCountingProblem();
 
     void CheckHandsAlarm();
     void CheckVppAlarm();
@@ -181,16 +192,19 @@ private:
     int m_nVppFontHeight = kVppFontHeight;
     QString m_strVpp = QStringLiteral("0.00");
     std::int64_t m_timePauseBegin = 0;
-    // The window's place right after start-up placed it (its top-left corner moved by the
-    // growth of the size read then), and its rectangle as first made: every later layout
-    // derives from these two.
-    QRect m_wpStartup;
+    // The window's rectangle as first made: every later layout has its size.
     QRect m_rcTemplate;
+    // A new size's layout gave the VPP readout a font of its own; the next update chooses.
+    bool m_bVppFontStale = false;
     bool m_bRunning = false;
     bool m_bPaused = false;
     int m_nPlayTimer = 0;
     // The folder the running watch was started on; the history folder may change meanwhile.
     std::wstring m_strWatchedPath;
+    // The folder of this play period, and why its watch could not start (empty once it runs).
+    std::wstring m_strPeriodFolder;
+    QString m_strWatchProblem;
+    bool m_bCountingWarning = false;
 
     // The history files followed and how far each was read; the handler works on it.
     FileOffsetMap m_mapFileOffsets;
