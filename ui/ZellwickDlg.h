@@ -16,12 +16,14 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QPoint>
 #include <QRect>
 #include <QRegion>
 #include <QString>
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 class CZellwickApp;
@@ -137,6 +139,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -180,6 +184,8 @@ private:
     DialogPrompts& m_prompts;
     Translucency m_translucency;
     bool m_bLayeringReported = false;
+    // Where the mouse holds the window while it drags it itself.
+    std::optional<QPoint> m_dragOffset;
 
     QIcon m_hIcon;
     QRegion m_rgnWindow;

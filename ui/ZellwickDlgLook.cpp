@@ -287,9 +287,28 @@ void CZellwickDlg::closeEvent(QCloseEvent* event)
 void CZellwickDlg::mousePressEvent(QMouseEvent* event)
 {
     // The window has no caption: it is dragged by its body. Buttons take their own presses.
-    if (event->button() == Qt::LeftButton && windowHandle() && windowHandle()->startSystemMove()) {
+    // The window system moves it where it can; elsewhere the window follows the mouse itself.
+    if (event->button() == Qt::LeftButton) {
+        if (!windowHandle() || !windowHandle()->startSystemMove())
+            m_dragOffset = event->globalPosition().toPoint() - pos();
         event->accept();
         return;
     }
     QDialog::mousePressEvent(event);
+}
+
+void CZellwickDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragOffset && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - *m_dragOffset);
+        event->accept();
+        return;
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+void CZellwickDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_dragOffset.reset();
+    QDialog::mouseReleaseEvent(event);
 }

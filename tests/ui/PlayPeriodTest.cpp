@@ -1,221 +1,263 @@
-// Start, Pause and Stop as the player uses them: the readouts, the buttons and the play time.
+// The play period as the player meets it: Start, Pause and Stop, the play time, the history
+// files followed, what the window says when nothing can be counted, and the alarms.
 
+#include "tests/support/SampleHand.h"
 #include "tests/ui/WindowTestSupport.h"
-#include "ui/CxSkinButton.h"
 
 #include <QAbstractButton>
+#include <QLabel>
+
+#include <sys/time.h>
 
 namespace zellwick::test {
 namespace {
 
-using Dlg = CZellwickDlg;
-
 class PlayPeriodTest : public WindowTest
 {
 protected:
-    QAbstractButton* Button(int id) const { return qobject_cast<QAbstractButton*>(Item(id)); }
+    bool Checked(int id) const { return qobject_cast<QAbstractButton*>(Item(id))->isChecked(); }
+    bool Shows(int id) const { return Item(id)->isVisible(); }
+    // Enables the alarms given: a zero threshold or a null time leaves that one off.
+    void Arm(std::int32_t hands, std::int32_t vpp, const wchar_t* time)
+    {
+        m_app->m_bHandsAlarm = hands != 0;
+        m_app->m_nHandsAlarm = hands;
+        m_app->m_bVppAlarm = vpp != 0;
+        m_app->m_nVppAlarm = vpp;
+        m_app->m_bTimeAlarm = time != nullptr;
+        m_app->m_strAlarmTime = time ? time : L"";
+    }
+    std::vector<QString> Played(std::initializer_list<const char*> sounds) const
+    {
+        return std::vector<QString>(sounds.begin(), sounds.end());
+    }
 };
 
-TEST_F(PlayPeriodTest, OpensIdleWithOnlyStartAndStartShowsStopAndPause)
+TEST_F(PlayPeriodTest, StartPauseAndStopMoveBetweenIdleRunningAndPaused)
 {
     MakeWindow();
-    EXPECT_FALSE(m_dlg->IsRunning());
     EXPECT_EQ(m_dlg->PlayTimerId(), 0);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:00");
-    EXPECT_EQ(Text(Dlg::IDC_HANDS), "0");
-    EXPECT_EQ(Text(Dlg::IDC_VPP), "0.00");
-    EXPECT_TRUE(Item(Dlg::IDC_START)->isVisible());
-    EXPECT_TRUE(Item(Dlg::IDC_START)->isEnabled());
-    EXPECT_FALSE(Item(Dlg::IDC_STOP)->isVisible());
-    EXPECT_FALSE(Item(Dlg::IDC_PAUSE)->isVisible());
+    EXPECT_EQ(Text(Dlg::IDC_TIME) + Text(Dlg::IDC_HANDS) + Text(Dlg::IDC_VPP), "00:0000.00");
+    EXPECT_TRUE(Shows(Dlg::IDC_START) && Item(Dlg::IDC_START)->isEnabled());
+    EXPECT_FALSE(Shows(Dlg::IDC_STOP) || Shows(Dlg::IDC_PAUSE));
 
     Click(Dlg::IDC_START);
-
     EXPECT_TRUE(m_dlg->IsRunning());
-    EXPECT_FALSE(m_dlg->IsPaused());
     EXPECT_NE(m_dlg->PlayTimerId(), 0);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:00");
-    EXPECT_EQ(Text(Dlg::IDC_HANDS), "0");
-    EXPECT_EQ(Text(Dlg::IDC_VPP), "0.00");
-    EXPECT_FALSE(Item(Dlg::IDC_START)->isVisible());
-    EXPECT_TRUE(Item(Dlg::IDC_STOP)->isVisible());
-    EXPECT_TRUE(Item(Dlg::IDC_PAUSE)->isVisible());
-    EXPECT_FALSE(Button(Dlg::IDC_START)->isChecked()) << "Start's click must not stay pressed";
-    EXPECT_FALSE(Button(Dlg::IDC_STOP)->isChecked());
+    EXPECT_FALSE(Shows(Dlg::IDC_START) || Checked(Dlg::IDC_START) || Checked(Dlg::IDC_STOP));
+    EXPECT_TRUE(Shows(Dlg::IDC_STOP) && Shows(Dlg::IDC_PAUSE));
+    EXPECT_TRUE(Logged("Nickname = Hero") && Logged("Path = " + m_history.path().string()));
 
-    const auto lines = LogLines(m_logDir / "Zellwick.log");
-    EXPECT_GE(FindLine(lines, "Nickname = Hero"), 0);
-    EXPECT_GE(FindLine(lines, "Path = " + m_history.path().string()), 0);
+    Click(Dlg::IDC_PAUSE);
+    EXPECT_TRUE(m_dlg->IsPaused() && Checked(Dlg::IDC_PAUSE));
+    Show(4, 1.2); // the watch counts on while paused; the readouts wait
+    EXPECT_EQ(Text(Dlg::IDC_HANDS), "0");
+    Click(Dlg::IDC_STOP); // stopped while paused: Pause lets go for the next period
+    EXPECT_FALSE(m_dlg->IsRunning() || m_dlg->IsPaused() || Checked(Dlg::IDC_PAUSE));
+    EXPECT_EQ(m_dlg->PlayTimerId(), 0);
+    EXPECT_EQ(Text(Dlg::IDC_TIME) + Text(Dlg::IDC_HANDS) + Text(Dlg::IDC_VPP), "0:0000.00");
+    EXPECT_EQ(m_app->m_nHandCount, 4) << "Stop leaves the hand total to the next Start";
+    EXPECT_EQ(m_app->m_dVpp, 0.0);
+    EXPECT_TRUE(Shows(Dlg::IDC_START) && !Shows(Dlg::IDC_STOP) && !Shows(Dlg::IDC_PAUSE));
+
+    Click(Dlg::IDC_START);
+    EXPECT_EQ(m_app->m_nHandCount, 0);
+    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:00");
+    Click(Dlg::IDC_PAUSE);
+    EXPECT_TRUE(m_dlg->IsPaused() && Checked(Dlg::IDC_PAUSE));
+    m_dlg->reject(); // however the window ends, the period ends with it
+    EXPECT_FALSE(m_dlg->IsRunning() || m_dlg->IsPaused());
+    EXPECT_EQ(m_dlg->PlayTimerId(), 0);
+    EXPECT_TRUE(Item(Dlg::IDC_START)->isEnabled());
 }
 
-TEST_F(PlayPeriodTest, TheReadoutShowsHoursAndMinutesOfPlayPastHundredHours)
+TEST_F(PlayPeriodTest, TheTimeCountsHoursAndMinutesOfPlayWithoutPauses)
 {
-    const std::pair<std::time_t, const char*> steps[] = {
-        {5, "00:00"},       {59, "00:01"},
-        {65 * 60, "01:06"}, {98 * 3600 + 53 * 60 + 55, "99:59"},
-        {1, "100:00"},      {23 * 3600 + 7 * 60, "123:07"},
-    };
     MakeWindow();
     Click(Dlg::IDC_START);
+    const std::pair<std::time_t, const char*> steps[] = {{5, "00:00"},
+                                                         {59, "00:01"},
+                                                         {65 * 60, "01:06"},
+                                                         {98 * 3600 + 53 * 60 + 55, "99:59"},
+                                                         {1, "100:00"}};
     for (const auto& [seconds, shown] : steps) {
         Tick(seconds);
-        EXPECT_EQ(Text(Dlg::IDC_TIME), QString(shown));
+        EXPECT_EQ(Text(Dlg::IDC_TIME), shown);
     }
-}
-
-TEST_F(PlayPeriodTest, PausedTimeIsLeftOutAndTheReadoutFreezes)
-{
-    MakeWindow();
-    Click(Dlg::IDC_START);
-    Tick(5 * 60);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:05");
-
-    Click(Dlg::IDC_PAUSE);
-    EXPECT_TRUE(m_dlg->IsPaused());
-    EXPECT_TRUE(Button(Dlg::IDC_PAUSE)->isChecked()) << "Pause is drawn pressed while paused";
-    Tick(10 * 60);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:05") << "the readout must freeze while paused";
-
-    Click(Dlg::IDC_PAUSE);
-    EXPECT_FALSE(m_dlg->IsPaused());
-    EXPECT_FALSE(Button(Dlg::IDC_PAUSE)->isChecked());
-    Tick(60);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:06");
-
-    // A second pause is left out as well.
     Click(Dlg::IDC_PAUSE);
     Tick(3 * 3600);
+    EXPECT_EQ(Text(Dlg::IDC_TIME), "100:00");
     Click(Dlg::IDC_PAUSE);
     Tick(2 * 60);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:08");
+    EXPECT_EQ(Text(Dlg::IDC_TIME), "100:02");
+    m_clock.m_now += 60;
+    m_dlg->OnTimer(m_dlg->PlayTimerId() + 1); // not the play timer
+    EXPECT_EQ(Text(Dlg::IDC_TIME), "100:02");
 }
 
-TEST_F(PlayPeriodTest, HandsPlayedWhilePausedShowAfterResuming)
+TEST_F(PlayPeriodTest, ThePausedTimeIsDrawnDimmed)
 {
     MakeWindow();
+    const QColor live = TextColour(Dlg::IDC_TIME);
     Click(Dlg::IDC_START);
     Click(Dlg::IDC_PAUSE);
-    m_app->m_nHandCount = 3; // the watch keeps counting during a pause
-    m_app->m_dVpp = 0.9;
-    Tick(5);
-    EXPECT_EQ(Text(Dlg::IDC_HANDS), "0");
+    const QColor paused = TextColour(Dlg::IDC_TIME);
+    const QColor background(0x3D, 0x32, 0x37);
+    EXPECT_NEAR(paused.red(), (live.red() + background.red()) / 2, 1);
+    EXPECT_NEAR(paused.blue(), (live.blue() + background.blue()) / 2, 1);
+    m_dlg->update();
+    EXPECT_EQ(TextColour(Dlg::IDC_TIME), paused) << "and stays so at the next paint";
     Click(Dlg::IDC_PAUSE);
+    EXPECT_EQ(TextColour(Dlg::IDC_TIME), live);
+}
+
+TEST_F(PlayPeriodTest, WithoutNicknameOrFolderStartIsGreyedAndSaysWhereToSetThem)
+{
+    for (const bool nickname : {true, false}) {
+        m_app->m_strNickname = nickname ? L"" : L"Hero";
+        m_app->m_strHistoryPath = nickname ? m_history.wpath() : L"";
+        m_app->m_bRunOnStart = 1;
+        MakeWindow();
+        EXPECT_FALSE(Item(Dlg::IDC_START)->isEnabled() || m_dlg->IsRunning());
+        EXPECT_EQ(Item(Dlg::IDC_START)->toolTip(), Dlg::kStartNeedsSettingsTip);
+        EXPECT_EQ(m_app->m_bRunOnStart, 0);
+    }
+    EXPECT_TRUE(Logged("NickName is empty!") && Logged("HistoryPath is empty!"));
+}
+
+// Which files a period follows and from where: recent "HH*.txt" files at any depth from their
+// end at Start, files made later from their start.
+TEST_F(PlayPeriodTest, StartFollowsRecentHistoryFilesFromTheirEndAndNewFilesWhole)
+{
+    const std::pair<const char*, std::time_t> files[] = {{"HH1 Una.txt", 60},
+                                                         {"sub/2020/HH2 deep.txt", 60},
+                                                         {"HH3.txt", 20 * 3600 + 3540},
+                                                         {"HH4.txt", 21 * 3600},
+                                                         {"hH5.txt", 60},
+                                                         {"HH6.TXT", 60},
+                                                         {"notes.txt", 60}};
+    for (const auto& [name, age] : files) {
+        WriteFile(m_history / name, SampleCashHand(1));
+        const timeval times[2] = {{m_clock.m_now - age, 0}, {m_clock.m_now - age, 0}};
+        ::utimes((m_history / name).c_str(), times);
+    }
+    m_app->m_strHistoryPath += L"/"; // the same keys with a trailing separator
+    MakeWindow();
+    Click(Dlg::IDC_START);
+    FileOffsetMap expected;
+    for (const char* name : {"HH1 Una.txt", "sub/2020/HH2 deep.txt", "HH3.txt"})
+        expected[(m_history / name).wstring()] =
+            static_cast<std::int64_t>(SampleCashHand(1).size());
+    EXPECT_EQ(m_dlg->FileOffsets(), expected);
+
+    AppendFile(m_history / "HH1 Una.txt", SampleCashHand(2));
+    WriteFile(m_history / "HH7 new.txt", SampleCashHand(3) + SampleCashHand(4));
+    ASSERT_TRUE(WaitFor([&] { return m_app->m_nHandCount == 3; })) << m_app->m_nHandCount;
     Tick(5);
     EXPECT_EQ(Text(Dlg::IDC_HANDS), "3");
     EXPECT_EQ(Text(Dlg::IDC_VPP), "0.90");
 }
 
-TEST_F(PlayPeriodTest, StopShowsOneHourDigitAndLeavesTheHandTotal)
+TEST_F(PlayPeriodTest, AFolderMissingAtStartIsShownUntilItComesAndThenCounted)
 {
+    const std::filesystem::path folder = m_history / "Hero";
+    m_app->m_strHistoryPath = folder.wstring();
     MakeWindow();
     Click(Dlg::IDC_START);
-    m_app->m_nHandCount = 4;
-    m_app->m_nVppCents = 120;
-    m_app->m_dVpp = 1.2;
-    Tick(90 * 60);
-    EXPECT_EQ(Text(Dlg::IDC_HANDS), "4");
-
-    Click(Dlg::IDC_STOP);
-    EXPECT_FALSE(m_dlg->IsRunning());
-    EXPECT_EQ(m_dlg->PlayTimerId(), 0);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "0:00");
-    EXPECT_EQ(Text(Dlg::IDC_HANDS), "0");
-    EXPECT_EQ(Text(Dlg::IDC_VPP), "0.00");
-    EXPECT_EQ(m_app->m_nHandCount, 4);
-    EXPECT_EQ(m_app->m_nVppCents, 0);
-    EXPECT_EQ(m_app->m_dVpp, 0.0);
-    EXPECT_TRUE(Item(Dlg::IDC_START)->isVisible());
-    EXPECT_TRUE(Item(Dlg::IDC_START)->isEnabled());
-    EXPECT_FALSE(Item(Dlg::IDC_STOP)->isVisible());
-    EXPECT_FALSE(Item(Dlg::IDC_PAUSE)->isVisible());
-
-    // Start again: a new period from zero.
-    Click(Dlg::IDC_START);
-    EXPECT_EQ(m_app->m_nHandCount, 0);
-    EXPECT_EQ(Text(Dlg::IDC_HANDS), "0");
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:00");
-    EXPECT_FALSE(Button(Dlg::IDC_STOP)->isChecked()) << "Stop's earlier click must not show";
-}
-
-TEST_F(PlayPeriodTest, StopWhilePausedReleasesPauseForTheNextPeriod)
-{
-    MakeWindow();
-    Click(Dlg::IDC_START);
-    Click(Dlg::IDC_PAUSE);
-    ASSERT_TRUE(m_dlg->IsPaused());
-    Click(Dlg::IDC_STOP);
-    EXPECT_FALSE(m_dlg->IsPaused());
-
-    Click(Dlg::IDC_START);
-    EXPECT_FALSE(Button(Dlg::IDC_PAUSE)->isChecked());
-    Click(Dlg::IDC_PAUSE);
-    EXPECT_TRUE(m_dlg->IsPaused());
-    EXPECT_TRUE(Button(Dlg::IDC_PAUSE)->isChecked()) << "pressed look and pause state agree";
-}
-
-TEST_F(PlayPeriodTest, OnlyThePlayTimersEventsUpdate)
-{
-    MakeWindow();
-    Click(Dlg::IDC_START);
-    m_clock.Advance(2 * 60);
-    m_dlg->OnTimer(m_dlg->PlayTimerId() + 1);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:00");
-    m_dlg->OnTimer(m_dlg->PlayTimerId());
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:02");
-
-    Click(Dlg::IDC_STOP);
-    m_clock.Advance(60);
-    m_dlg->OnTimer(0);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "0:00") << "no update without a running play timer";
-}
-
-TEST_F(PlayPeriodTest, EndingTheWindowStopsThePlayTimerAndReadiesStart)
-{
-    MakeWindow();
-    Click(Dlg::IDC_START);
-    ASSERT_NE(m_dlg->PlayTimerId(), 0);
-    m_dlg->reject();
-    EXPECT_FALSE(m_dlg->isVisible());
-    EXPECT_EQ(m_dlg->PlayTimerId(), 0);
-    EXPECT_FALSE(m_dlg->IsRunning());
-    EXPECT_FALSE(m_dlg->IsPaused());
-    EXPECT_TRUE(Item(Dlg::IDC_START)->isEnabled());
-    EXPECT_FALSE(Button(Dlg::IDC_START)->isChecked());
-}
-
-TEST_F(PlayPeriodTest, EmptyNicknameOrFolderLogsItAndLeavesStartDisabledDespiteRunOnStart)
-{
-    for (const bool nickname : {true, false}) {
-        SCOPED_TRACE(nickname ? "nickname" : "folder");
-        m_dlg.reset();
-        const int seen = static_cast<int>(LogLines(m_logDir / "Zellwick.log").size());
-        m_app->m_strNickname = nickname ? L"" : L"Hero";
-        m_app->m_strHistoryPath = nickname ? m_history.wpath() : L"";
-        m_app->m_bRunOnStart = 1;
-        MakeWindow();
-        EXPECT_FALSE(Item(Dlg::IDC_START)->isEnabled());
-        EXPECT_FALSE(m_dlg->IsRunning());
-        EXPECT_EQ(m_app->m_bRunOnStart, 0);
-        const auto lines = LogLines(m_logDir / "Zellwick.log");
-        EXPECT_EQ(FindLine(lines, "NickName is empty!", seen) >= 0, nickname);
-        EXPECT_EQ(FindLine(lines, "HistoryPath is empty!", seen) >= 0, !nickname);
-    }
-}
-
-TEST_F(PlayPeriodTest, AWatchThatCannotStartIsLoggedAndThePeriodRunsAnyway)
-{
-    m_app->m_strHistoryPath = (m_history / "gone").wstring();
-    MakeWindow();
-    Click(Dlg::IDC_START);
-    EXPECT_TRUE(m_dlg->IsRunning());
+    const QString problem = "History folder not found: " + QString::fromStdString(folder);
+    EXPECT_EQ(m_dlg->toolTip(), problem);
+    EXPECT_TRUE(Item(Dlg::IDC_HANDS)->font().strikeOut());
+    EXPECT_NE(TextColour(Dlg::IDC_HANDS), TextColour(Dlg::IDC_HANDS_LABEL));
+    EXPECT_TRUE(Logged("Failed to start watch:"));
     Tick(60);
-    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:01");
+    EXPECT_EQ(Text(Dlg::IDC_TIME), "00:01") << "the period runs all the same";
+    EXPECT_EQ(m_dlg->toolTip(), problem);
 
-    const auto lines = LogLines(m_logDir / "Zellwick.log");
-    const int failed = FindLine(lines, "Failed to start watch:");
-    ASSERT_GE(failed, 0);
-    ASSERT_LT(failed + 1, static_cast<int>(lines.size()));
-    EXPECT_FALSE(lines[failed + 1].empty()) << "the reason follows on the next line";
+    // The client makes the folder with the first hand of the period.
+    WriteFile(folder / "HH20261207 Una.txt", SampleCashHand(1) + SampleCashHand(2));
+    Tick(5);
+    EXPECT_EQ(Text(Dlg::IDC_HANDS), "2");
+    EXPECT_EQ(m_dlg->toolTip(), "");
+    EXPECT_FALSE(Item(Dlg::IDC_HANDS)->font().strikeOut());
+    EXPECT_EQ(TextColour(Dlg::IDC_HANDS), TextColour(Dlg::IDC_HANDS_LABEL));
+    AppendFile(folder / "HH20261207 Una.txt", SampleCashHand(3));
+    ASSERT_TRUE(WaitFor([&] { return m_app->m_nHandCount == 3; })) << "watched from now on";
+}
+
+// Each alarm rings once when first due, in the order hands, VPP, time (the last sound started
+// is the one heard), only in updates, never while paused, and Start arms all three again.
+TEST_F(PlayPeriodTest, EachAlarmRingsOnceWhenDueAndStartArmsThemAgain)
+{
+    Arm(700, 10, L"00:02");
+    MakeWindow();
+    Click(Dlg::IDC_START);
+    Show(699, 9.996); // shown as 10.00, still below 10
+    EXPECT_EQ(Text(Dlg::IDC_VPP), "10.00");
+    EXPECT_TRUE(m_sound.played.empty());
+    Click(Dlg::IDC_PAUSE);
+    Show(700, 10.0);
+    EXPECT_TRUE(m_sound.played.empty()) << "not while paused";
+    Click(Dlg::IDC_PAUSE);
+    m_clock.m_now += 110;
+    Show(700, 10.0);
+    EXPECT_EQ(m_sound.played, Played({"#156", "#157", "#169"}));
+    Show(701, 11.0);
+    Tick(60);
+    EXPECT_EQ(m_sound.played.size(), 3u) << "once each";
+
+    Click(Dlg::IDC_STOP);
+    Click(Dlg::IDC_START);
+    Arm(700, 10, L"00:01"); // a time the readout jumps past never rings
+    Show(750, 20.0);
+    Tick(2 * 60);
+    EXPECT_EQ(m_sound.played, Played({"#156", "#157", "#169", "#156", "#157"}));
+
+    Click(Dlg::IDC_STOP);
+    Arm(0, 0, nullptr);
+    Click(Dlg::IDC_START);
+    Show(750, 20.0);
+    Arm(700, 10, nullptr); // due already: they ring with the next counted hand, not at once
+    Tick(5);
+    EXPECT_EQ(m_sound.played.size(), 5u);
+    Show(751, 20.0);
+    EXPECT_EQ(m_sound.played.size(), 7u);
+}
+
+// A chosen file plays when the program's own check finds it a playable WAV; anything else
+// rings the built-in sound and is named in the log.
+TEST_F(PlayPeriodTest, AnAlarmSoundThatCannotPlayRingsTheBuiltInOneAndIsLogged)
+{
+    const std::string wave = WaveBytes();
+    const std::pair<const char*, std::string> files[] = {
+        {"good.wav", wave},
+        {"empty.wav", ""},
+        {"header only.wav", wave.substr(0, 44)},
+        {"cut short.wav", wave.substr(0, 300)},
+        {"text.wav", "not a sound\n"},
+        {"missing.wav", ""},
+    };
+    Arm(1, 0, nullptr);
+    MakeWindow();
+    for (const auto& [name, bytes] : files) {
+        const std::filesystem::path file = m_history / name;
+        if (std::string(name) != "missing.wav")
+            WriteFile(file, bytes);
+        m_app->m_strHandsSound = file.wstring();
+        m_sound.played.clear();
+        Click(Dlg::IDC_START);
+        Show(1, 0.3);
+        const bool good = std::string(name) == "good.wav";
+        EXPECT_EQ(m_sound.played,
+                  std::vector<QString>{good ? QString::fromStdString(file) : "#156"})
+            << name;
+        const auto log = Log();
+        const bool named = std::any_of(log.begin(), log.end(), [&](const std::string& line) {
+            return line.find("not a playable WAV") != std::string::npos &&
+                   line.find(file.string()) != std::string::npos;
+        });
+        EXPECT_EQ(named, !good) << name;
+        Click(Dlg::IDC_STOP);
+    }
 }
 
 } // namespace

@@ -2,9 +2,13 @@
 
 #include "app/WideText.h"
 #include "ui/AutoDetect.h"
+#include "ui/DlgSettings.h"
+#include "ui/SettingsControls.h"
+
+#include <QLineEdit>
+#include <QTest>
 
 #include <cstdlib>
-#include <utility>
 
 void PrintTo(const QString& text, std::ostream* out)
 {
@@ -36,58 +40,30 @@ TempWinePrefix::~TempWinePrefix()
         ::unsetenv("WINEPREFIX");
 }
 
-fs::path TempWinePrefix::UserIni() const
-{
-    return DriveC() / "users" / ToNativePath(LoginName()) / "AppData" / "Local" / "PokerStars" /
-           "user.ini";
-}
-
 void TempWinePrefix::WriteUserIni(const std::string& text) const
 {
-    WriteFile(UserIni(), text);
+    WriteFile(DriveC() / "users" / ToNativePath(LoginName()) / "AppData" / "Local" / "PokerStars" /
+                  "user.ini",
+              text);
 }
 
-ClientIni& ClientIni::Name(std::string name)
+std::string ClientIni(const std::string& name, const std::string& options,
+                      const std::string& pipeOption, const std::string& noSection)
 {
-    m_name = std::move(name);
-    return *this;
-}
-
-ClientIni& ClientIni::NoSection(std::string folder)
-{
-    m_noSection = std::move(folder);
-    return *this;
-}
-
-ClientIni& ClientIni::Options(std::string folder)
-{
-    m_options = std::move(folder);
-    return *this;
-}
-
-ClientIni& ClientIni::PipeOption(std::string folder)
-{
-    m_pipeOption = std::move(folder);
-    return *this;
-}
-
-std::string ClientIni::Text() const
-{
-    // Windows line ends and a few neighbours, as the client leaves the file.
+    // Windows line ends, blanks, quotes and neighbours, as the client leaves the file.
     std::string text = "Version=7\r\n";
-    if (!m_noSection.empty())
-        text += "SaveMyHandsPath=" + m_noSection + "\r\n";
+    if (!noSection.empty())
+        text += "SaveMyHandsPath=" + noSection + "\r\n";
     text += "[User]\r\nLastLogin=1714900000\r\n";
-    if (!m_name.empty())
-        text += "Name=" + m_name + "\r\n";
-    text += "SavePassword=0\r\n\r\n[Options]\r\nSound=1\r\n";
-    if (!m_options.empty())
-        text += "SaveMyHandsPath = " + m_options + "\r\n";
-    text += "SaveMyHands=1\r\n\r\n[PipeOption]\r\nTableLayout=2\r\n";
-    if (!m_pipeOption.empty())
-        text += "SaveMyHandsPath=\"" + m_pipeOption + "\"\r\n";
-    text += "\r\n[Lobby]\r\nSaveMyHandsPath=Z:\\never\\read\r\n";
-    return text;
+    if (!name.empty())
+        text += "Name=" + name + "\r\n";
+    text += "\r\n[Options]\r\nSound=1\r\n";
+    if (!options.empty())
+        text += "SaveMyHandsPath = " + options + "\r\n";
+    text += "\r\n[PipeOption]\r\n";
+    if (!pipeOption.empty())
+        text += "SaveMyHandsPath=\"" + pipeOption + "\"\r\n";
+    return text + "\r\n[Lobby]\r\nSaveMyHandsPath=Z:\\never\\read\r\n";
 }
 
 std::wstring Wide(const fs::path& path)
@@ -95,29 +71,67 @@ std::wstring Wide(const fs::path& path)
     return FromUtf8(path.native());
 }
 
+std::string WaveBytes(int frames)
+{
+    const auto le = [](std::uint32_t value, int width) {
+        std::string bytes;
+        for (int i = 0; i < width; ++i)
+            bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+        return bytes;
+    };
+    const std::uint32_t data = static_cast<std::uint32_t>(frames) * 2;
+    return "RIFF" + le(36 + data, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(44100, 4) +
+           le(88200, 4) + le(2, 2) + le(16, 2) + "data" + le(data, 4) + std::string(data, '\0');
+}
+
+QLineEdit* EditOf(const CDlgSettings& dialog, int id)
+{
+    QWidget* control = dialog.GetDlgItem(id);
+    if (auto* browse = qobject_cast<CBrowseEdit*>(control))
+        return browse->Edit();
+    return qobject_cast<QLineEdit*>(control);
+}
+
+void Type(const CDlgSettings& dialog, int id, const QString& text)
+{
+    QLineEdit* edit = EditOf(dialog, id);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    edit->home(false);
+    QTest::keyClicks(edit, text);
+}
+
 void FakePrompts::Message(QWidget*, const QString& text, Icon icon)
 {
-    messages.push_back({text, icon});
+    messages.push_back(text);
+    icons.push_back(icon);
 }
+
+namespace {
+
+template <typename T>
+std::optional<T> Next(std::deque<T>& answers)
+{
+    if (answers.empty())
+        return std::nullopt;
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
 
 bool FakePrompts::Question(QWidget*, const QString& text)
 {
     questions.push_back(text);
-    if (answers.empty())
-        return true;
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return Next(answers).value_or(true);
 }
 
 std::optional<QString> FakePrompts::PickFolder(QWidget*, const QString& start)
 {
     lastStart = start;
-    if (folders.empty())
-        return std::nullopt;
-    QString answer = folders.front();
-    folders.pop_front();
-    return answer;
+    return Next(folders);
 }
 
 std::optional<QString> FakePrompts::PickOpenFile(QWidget*, const QString& start,
@@ -125,21 +139,13 @@ std::optional<QString> FakePrompts::PickOpenFile(QWidget*, const QString& start,
 {
     lastStart = start;
     lastFilter = filter;
-    if (files.empty())
-        return std::nullopt;
-    QString answer = files.front();
-    files.pop_front();
-    return answer;
+    return Next(files);
 }
 
 std::optional<QColor> FakePrompts::PickColor(QWidget*, const QColor& initial)
 {
     lastInitialColour = initial;
-    if (colours.empty())
-        return std::nullopt;
-    QColor answer = colours.front();
-    colours.pop_front();
-    return answer;
+    return Next(colours);
 }
 
 } // namespace zellwick::test

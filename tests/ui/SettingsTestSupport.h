@@ -1,7 +1,7 @@
 #pragma once
 
-// Stand-ins for the settings dialog's tests: a Wine prefix of their own with the poker
-// client's user.ini, answers to the dialog's questions, and a sound player that remembers.
+// Stand-ins for the windows' tests: a Wine prefix of their own with the poker client's
+// user.ini, answers to the windows' questions, a sound player that remembers, and WAV files.
 
 #include "tests/support/TestSupport.h"
 #include "ui/DialogPrompts.h"
@@ -9,6 +9,9 @@
 
 #include <QColor>
 #include <QString>
+
+class CDlgSettings;
+class QLineEdit;
 
 #include <deque>
 #include <filesystem>
@@ -22,9 +25,8 @@ void PrintTo(const QString& text, std::ostream* out);
 
 namespace zellwick::test {
 
-// A temporary Wine prefix that WINEPREFIX points to while the object lives; the variable's
-// old value comes back afterwards. dosdevices holds c: (to drive_c) and d: (to a folder of
-// its own, DriveD()).
+// A temporary Wine prefix that WINEPREFIX points to while it lives. dosdevices holds c: (to
+// drive_c) and d: (to DriveD()).
 class TempWinePrefix
 {
 public:
@@ -36,8 +38,7 @@ public:
     const std::filesystem::path& Prefix() const { return m_prefix; }
     std::filesystem::path DriveC() const { return m_prefix / "drive_c"; }
     const std::filesystem::path& DriveD() const { return m_driveD; }
-    // Where the client keeps user.ini for the login name.
-    std::filesystem::path UserIni() const;
+    // Writes the client's user.ini where it keeps it for the login name.
     void WriteUserIni(const std::string& text) const;
 
 private:
@@ -47,36 +48,23 @@ private:
     std::optional<std::string> m_oldValue;
 };
 
-// A user.ini as the client writes it, with the player's name (none when empty) and the
-// hands folder under the sections given.
-class ClientIni
-{
-public:
-    ClientIni& Name(std::string name);
-    ClientIni& NoSection(std::string folder);  // SaveMyHandsPath before any section header
-    ClientIni& Options(std::string folder);    // ... in [Options]
-    ClientIni& PipeOption(std::string folder); // ... in [PipeOption]
-    std::string Text() const;
+// A user.ini as the client writes it: the player's name (none when empty) and the hands folder
+// in [Options], in [PipeOption] and before any section (none when empty).
+std::string ClientIni(const std::string& name, const std::string& options,
+                      const std::string& pipeOption = "", const std::string& noSection = "");
 
-private:
-    std::string m_name = "Hero";
-    std::string m_noSection;
-    std::string m_options;
-    std::string m_pipeOption;
-};
-
-// The UTF-8 path as the program's wide text, and back.
 std::wstring Wide(const std::filesystem::path& path);
+
+// A playable WAV file: 16-bit mono PCM at 44.1 kHz, with frames of silence.
+std::string WaveBytes(int frames = 441);
+
+// The settings dialog's text field with that number, and typing into it as the keyboard does.
+QLineEdit* EditOf(const CDlgSettings& dialog, int id);
+void Type(const CDlgSettings& dialog, int id, const QString& text);
 
 class FakePrompts final : public DialogPrompts
 {
 public:
-    struct Shown
-    {
-        QString text;
-        Icon icon;
-    };
-
     void Message(QWidget* parent, const QString& text, Icon icon) override;
     bool Question(QWidget* parent, const QString& text) override;
     std::optional<QString> PickFolder(QWidget* parent, const QString& start) override;
@@ -84,16 +72,17 @@ public:
                                         const QString& filter) override;
     std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) override;
 
-    std::vector<Shown> messages;
+    std::vector<QString> messages;
+    std::vector<Icon> icons;
     std::vector<QString> questions;
-    std::deque<bool> answers; // an empty queue answers Yes
-    // Answers, used in order; an empty queue answers "cancelled".
+    // Answers, used in order. No answer left: Yes, and cancelled for the pickers.
+    std::deque<bool> answers;
     std::deque<QString> folders;
     std::deque<QString> files;
     std::deque<QColor> colours;
-    // What the file dialog was asked.
-    QString lastFilter;
+    // What the last picker was asked.
     QString lastStart;
+    QString lastFilter;
     QColor lastInitialColour;
 };
 

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMouseEvent>
-#include <QPainter>
 
 namespace zellwick::test {
 
@@ -30,13 +29,12 @@ QImage DiscMask(int size)
 {
     QImage mask(size, size, QImage::Format_RGB32);
     const double centre = (size - 1) / 2.0;
-    const double radius = size / 2.0;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             const double dx = x - centre;
             const double dy = y - centre;
-            mask.setPixel(
-                x, y, dx * dx + dy * dy <= radius * radius ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+            const bool inside = dx * dx + dy * dy <= size * size / 4.0;
+            mask.setPixel(x, y, inside ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
         }
     }
     return mask;
@@ -57,25 +55,22 @@ void Move(QWidget* widget, QPoint pos, Qt::MouseButtons held)
     SendMouse(widget, QEvent::MouseMove, pos, Qt::NoButton, held);
 }
 
-void DoubleClick(QWidget* widget, QPoint pos)
-{
-    // The order a real double click arrives in: press, release, double click, release.
-    Press(widget, pos);
-    Release(widget, pos);
-    SendMouse(widget, QEvent::MouseButtonDblClick, pos, Qt::LeftButton, Qt::LeftButton);
-    Release(widget, pos);
-}
-
 void Click(QWidget* widget, QPoint pos)
 {
     Press(widget, pos);
     Release(widget, pos);
 }
 
+void DoubleClick(QWidget* widget, QPoint pos)
+{
+    Click(widget, pos);
+    SendMouse(widget, QEvent::MouseButtonDblClick, pos, Qt::LeftButton, Qt::LeftButton);
+    Release(widget, pos);
+}
+
 void Enter(QWidget* widget, QPoint pos)
 {
-    const QPointF local(pos);
-    QEnterEvent event(local, local, widget->mapToGlobal(local));
+    QEnterEvent event(pos, pos, widget->mapToGlobal(QPointF(pos)));
     QApplication::sendEvent(widget, &event);
 }
 

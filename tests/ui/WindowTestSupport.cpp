@@ -1,61 +1,26 @@
 #include "tests/ui/WindowTestSupport.h"
 
-#include "tests/support/SampleHand.h"
-
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 
-#include <cstdio>
 #include <mutex>
 #include <regex>
 #include <sstream>
 
 namespace zellwick::test {
 
-std::string HandText(long long handNumber)
-{
-    return SampleCashHand(handNumber);
-}
-
-std::vector<std::string> LogLines(const std::filesystem::path& logFile)
-{
-    static const std::regex stamp(R"(^\d\d\.\d\d\.\d{4}  \d\d:\d\d:\d\d  )");
-    std::vector<std::string> lines;
-    std::istringstream text(ReadFile(logFile));
-    for (std::string line; std::getline(text, line);)
-        lines.push_back(std::regex_replace(line, stamp, ""));
-    return lines;
-}
-
-int FindLine(const std::vector<std::string>& lines, const std::string& text, int from)
-{
-    for (int i = std::max(from, 0); i < static_cast<int>(lines.size()); ++i) {
-        if (lines[i] == text)
-            return i;
-    }
-    return -1;
-}
-
 namespace {
 
 QtMessageHandler g_previousHandler = nullptr;
 
-// The offscreen platform cannot shape a window, fix its size, make it translucent or raise it,
-// and says so every time; the widget still keeps what was asked, where the tests read it.
-void DropMaskWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
+// The offscreen platform cannot shape a window, fix its size or make it translucent, and
+// says so every time; the widget still keeps what was asked, where the tests read it.
+void DropPlatformWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (message.startsWith(QLatin1String("This plugin does not support ")))
-        return;
-    if (g_previousHandler)
-        g_previousHandler(type, context, message);
-    else
-        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
-}
-
-void QuietMaskWarnings()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { g_previousHandler = qInstallMessageHandler(DropMaskWarnings); });
+    if (!text.startsWith(QLatin1String("This plugin does not support ")))
+        g_previousHandler(type, context, text);
 }
 
 std::wstring SettingsNameOfThisTest()
@@ -71,25 +36,21 @@ std::wstring SettingsNameOfThisTest()
 
 } // namespace
 
-WindowTest::WindowTest(Prepare prepare)
+WindowTest::WindowTest()
     : m_app(std::make_unique<CZellwickApp>(m_logDir.wpath(), SettingsNameOfThisTest()))
 {
-    QuietMaskWarnings();
-    if (prepare == Prepare::Nothing)
-        return;
-    // The defaults of an empty store, then what a user with a history folder has set.
+    static std::once_flag once;
+    std::call_once(once, [] { g_previousHandler = qInstallMessageHandler(DropPlatformWarnings); });
     m_app->LoadSettings();
     m_app->m_strNickname = L"Hero";
     m_app->m_strHistoryPath = m_history.wpath();
 }
 
-WindowTest::~WindowTest()
-{
-    m_dlg.reset();
-}
+WindowTest::~WindowTest() = default;
 
 CZellwickDlg& WindowTest::MakeWindow(ScreenScale scale)
 {
+    m_dlg.reset();
     m_dlg =
         std::make_unique<CZellwickDlg>(*m_app, m_clock, m_sound, scale, m_prompts, m_translucency);
     m_dlg->show();
@@ -99,8 +60,15 @@ CZellwickDlg& WindowTest::MakeWindow(ScreenScale scale)
 
 void WindowTest::Tick(std::time_t seconds)
 {
-    m_clock.Advance(seconds);
+    m_clock.m_now += seconds;
     m_dlg->OnTimer(m_dlg->PlayTimerId());
+}
+
+void WindowTest::Show(std::int32_t hands, double vpp)
+{
+    m_app->m_nHandCount = hands;
+    m_app->m_dVpp = vpp;
+    Tick(5);
 }
 
 QString WindowTest::Text(int id) const
@@ -112,9 +80,43 @@ QString WindowTest::Text(int id) const
 void WindowTest::Click(int id)
 {
     QWidget* button = Item(id);
-    ASSERT_NE(button, nullptr);
     ASSERT_TRUE(button->isVisible()) << "control " << id << " is hidden";
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+QColor WindowTest::TextColour(int id) const
+{
+    return Item(id)->palette().color(QPalette::WindowText);
+}
+
+std::vector<std::string> WindowTest::Log() const
+{
+    static const std::regex stamp(R"(^\d\d\.\d\d\.\d{4}  \d\d:\d\d:\d\d  )");
+    std::vector<std::string> lines;
+    std::istringstream text(ReadFile(m_logDir / "Zellwick.log"));
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(std::regex_replace(line, stamp, ""));
+    return lines;
+}
+
+bool WindowTest::Logged(const std::string& line) const
+{
+    const auto lines = Log();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+void WindowTest::Settings(const std::function<void(CDlgSettings&)>& edit, bool ok)
+{
+    WhenModalOpens<CDlgSettings>([edit, ok](CDlgSettings& dialog) {
+        edit(dialog);
+        QTest::mouseClick(dialog.GetDlgItem(ok ? CDlgSettings::IDOK : CDlgSettings::IDCANCEL),
+                          Qt::LeftButton);
+        if (dialog.isVisible()) {
+            ADD_FAILURE() << "the settings dialog refused its entries";
+            dialog.reject();
+        }
+    });
+    m_dlg->ContextMenu()->actions().at(0)->trigger();
 }
 
 } // namespace zellwick::test
