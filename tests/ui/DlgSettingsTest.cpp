@@ -3,12 +3,13 @@
 
 #include "ui/DlgSettings.h"
 
+#include "ui/AutoDetect.h"
+
 #include "app/WideText.h"
 #include "app/ZellwickApp.h"
 #include "tests/ui/SettingsTestSupport.h"
 #include "ui/CxSkinButton.h"
 #include "ui/SettingsControls.h"
-#include "ui/WindowLook.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,7 +36,6 @@ class DlgSettingsTest : public ::testing::Test
 protected:
     DlgSettingsTest() : m_app(m_logDir.wpath(), L"ZellwickTest_Settings") { m_app.LoadSettings(); }
     ~DlgSettingsTest() override { fs::remove(ConfPath()); }
-
     std::unique_ptr<CDlgSettings> Open()
     {
         auto dialog = std::make_unique<CDlgSettings>(m_app, m_sound, nullptr, &m_prompts);
@@ -46,6 +46,11 @@ protected:
     static T* Item(const CDlgSettings& dialog, int id)
     {
         return qobject_cast<T*>(dialog.GetDlgItem(id));
+    }
+    static void Check(const CDlgSettings& dialog, int id, bool on)
+    {
+        if (Item<QCheckBox>(dialog, id)->isChecked() != on)
+            Click(dialog, id);
     }
     static void Click(const CDlgSettings& dialog, int id)
     {
@@ -95,7 +100,6 @@ protected:
         return lines;
     }
     std::string Hands() const { return m_hands.path().string(); }
-
     TempWinePrefix m_wine;
     TempDir m_logDir;
     TempDir m_hands;
@@ -107,32 +111,39 @@ protected:
 TEST_F(DlgSettingsTest, OkStoresEveryValueInItsStoredFormAndLogsIt)
 {
     WriteFile(m_hands / "hands.wav", WaveBytes());
+    m_app.m_nAppliedSize = 2;
+    m_app.m_nOpacity = 60;
     auto dialog = Open();
+    auto* size = Item<QComboBox>(*dialog, Id::IDC_SIZE);
+    EXPECT_EQ(size->itemText(0) + size->itemText(1) + size->itemText(2), "SmallMediumLarge");
+    EXPECT_EQ(size->currentIndex(), 2) << "the size the window has now";
+    EXPECT_EQ(Item<QLabel>(*dialog, Id::IDC_OPACITY_LABEL)->text(), "60%");
     Type(*dialog, Id::IDC_NICKNAME, QStringLiteral("Hero"));
     m_prompts.folders.push_back(QString::fromStdString(Hands()));
     Item<CBrowseEdit>(*dialog, Id::IDC_HISTORY)->BrowseButton()->click();
-    Click(*dialog, Id::IDC_HANDS_ON);
-    Type(*dialog, Id::IDC_HANDS, QStringLiteral("800"));
+    Check(*dialog, Id::IDC_HANDS_ON, true);
+    Type(*dialog, Id::IDC_HANDS, QStringLiteral("-7a9x9")); // digits only
+    QTest::keyClick(EditOf(*dialog, Id::IDC_HANDS), Qt::Key_Up);
     m_prompts.files.push_back(QString::fromStdString(Hands() + "/hands.wav"));
     Item<CBrowseEdit>(*dialog, Id::IDC_HANDS_SOUND)->BrowseButton()->click();
     EXPECT_EQ(m_prompts.lastFilter, QStringLiteral("Wave Files (*.wav)"));
-    Click(*dialog, Id::IDC_VPP_ON);
+    Check(*dialog, Id::IDC_VPP_ON, true);
     Type(*dialog, Id::IDC_VPP, QStringLiteral("25"));
     Type(*dialog, Id::IDC_VPP_SOUND, QStringLiteral("/sounds/vpp.wav"));
-    Click(*dialog, Id::IDC_VPP_ON); // off again: its sound is not checked
-    Click(*dialog, Id::IDC_TIME_ON);
+    Check(*dialog, Id::IDC_VPP_ON, false); // off again: its sound is not checked
+    Check(*dialog, Id::IDC_TIME_ON, true);
     Type(*dialog, Id::IDC_ALARM_TIME, QStringLiteral("0130"));
-    Click(*dialog, Id::IDC_RUN_ON_START);
-    Item<QComboBox>(*dialog, Id::IDC_SIZE)->setCurrentIndex(1);
-    Item<QSlider>(*dialog, Id::IDC_OPACITY)->setValue(60);
+    Check(*dialog, Id::IDC_RUN_ON_START, true);
+    size->setCurrentIndex(1);
+    Item<QSlider>(*dialog, Id::IDC_OPACITY)->setValue(1000);
+    EXPECT_EQ(Item<QLabel>(*dialog, Id::IDC_OPACITY_LABEL)->text(), "100%");
+    EXPECT_EQ(m_app.m_nOpacity, 60) << "not before OK";
     PickColour(*dialog, Id::IDC_COLOR_BG, 0); // black, the palette's first
     m_prompts.colours.push_back(QColor(1, 2, 3));
     PickColour(*dialog, Id::IDC_COLOR_TIME, -2);
     m_app.m_crColorText2 = 0x123456;
     PickColour(*dialog, Id::IDC_COLOR_HANDS, -1);
-
     Click(*dialog, Id::IDOK);
-
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_TRUE(m_prompts.messages.empty());
     const Sections expected = {
@@ -143,7 +154,7 @@ TEST_F(DlgSettingsTest, OkStoresEveryValueInItsStoredFormAndLogsIt)
           {"ColorText2", "49939"},
           {"ColorText3", "49407"},
           {"Size", "1"},
-          {"Opacity", "60"}}},
+          {"Opacity", "100"}}},
         {"Alarm", {{"Param", "1:800"}, {"Sound", Hands() + "/hands.wav"}}},
         {"Alarm2", {{"Param", "0:25"}, {"Sound", "/sounds/vpp.wav"}}},
         {"Alarm3", {{"Param", "1:90"}, {"Sound", ""}}},
@@ -162,7 +173,7 @@ TEST_F(DlgSettingsTest, CancelEscapeAndEnterStoreNothing)
     for (const bool escape : {false, true}) {
         auto dialog = Open();
         FillPlayer(*dialog);
-        Click(*dialog, Id::IDC_HANDS_ON);
+        Check(*dialog, Id::IDC_HANDS_ON, true);
         for (int id : {Id::IDC_NICKNAME, Id::IDC_HANDS, Id::IDC_ALARM_TIME})
             QTest::keyClick(EditOf(*dialog, id), Qt::Key_Return);
         dialog->GetDlgItem(Id::IDOK)->setFocus();
@@ -177,12 +188,11 @@ TEST_F(DlgSettingsTest, CancelEscapeAndEnterStoreNothing)
     }
     EXPECT_FALSE(fs::exists(ConfPath()));
     EXPECT_TRUE(SettingsLog().empty());
-    EXPECT_EQ(m_app.m_strNickname, L"");
-    EXPECT_EQ(m_app.m_bHandsAlarm, 0);
+    EXPECT_EQ(m_app.m_strNickname + std::to_wstring(m_app.m_bHandsAlarm), L"0");
 }
 
-// Each refusal: its message, the dialog stays open (at the field, for the framework's number
-// checks and the sound), nothing is stored.
+// Each refusal: its message, the dialog stays open (at the field, for the number checks and
+// the sounds), nothing is stored.
 TEST_F(DlgSettingsTest, RefusedEntriesKeepTheDialogOpenAndStoreNothing)
 {
     WriteFile(m_hands / "cut.wav", WaveBytes().substr(0, 100));
@@ -191,7 +201,6 @@ TEST_F(DlgSettingsTest, RefusedEntriesKeepTheDialogOpenAndStoreNothing)
         {Id::IDC_HANDS, "", "Enter an integer.", true},
         {Id::IDC_HANDS, "0", "Enter an integer between 1 and 9999.", true},
         {Id::IDC_HANDS, "10000", "Enter an integer between 1 and 9999.", true},
-        {Id::IDC_VPP, "", "Enter an integer.", true},
         {Id::IDC_VPP, "99999999999", "Enter an integer.", true},
         {Id::IDC_ALARM_TIME, "123", "Alarm time format 00:00 !", false},
         {Id::IDC_TIME_SOUND, cut, "Sound file is not a playable WAV: " + cut, true},
@@ -200,7 +209,6 @@ TEST_F(DlgSettingsTest, RefusedEntriesKeepTheDialogOpenAndStoreNothing)
         {Id::IDC_HISTORY, "", "Enter history path!", false},
     };
     for (const auto& [field, typed, message, focused] : refusals) {
-        SCOPED_TRACE(message);
         m_prompts.messages.clear();
         m_app.m_bHandsAlarm = m_app.m_bVppAlarm = m_app.m_bTimeAlarm = 1;
         auto dialog = Open();
@@ -210,113 +218,31 @@ TEST_F(DlgSettingsTest, RefusedEntriesKeepTheDialogOpenAndStoreNothing)
         Click(*dialog, Id::IDOK);
         EXPECT_EQ(m_prompts.messages, std::vector<QString>{QString::fromStdString(message)});
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(dialog->focusWidget() == EditOf(*dialog, field), focused);
+        EXPECT_EQ(dialog->focusWidget() == EditOf(*dialog, field), focused) << message;
     }
     EXPECT_EQ(m_prompts.icons.back(), DialogPrompts::Icon::Information);
     EXPECT_FALSE(fs::exists(ConfPath()));
     EXPECT_EQ(m_app.m_strHistoryPath, L"") << "no \"/Hero\" made of an empty folder";
 }
 
-TEST_F(DlgSettingsTest, NumbersAndTimeTakeOnlyDigitsAndAnyTwoDigitPairs)
-{
-    m_app.m_bHandsAlarm = m_app.m_bVppAlarm = m_app.m_bTimeAlarm = 1;
-    m_app.m_strAlarmTime = L"100:39"; // stored as 6039 minutes: more than the field holds
-    m_app.m_nTimeAlarmMinutes = 6039;
-    auto dialog = Open();
-    EXPECT_EQ(EditOf(*dialog, Id::IDC_ALARM_TIME)->displayText(), "99:99");
-    FillPlayer(*dialog);
-    Type(*dialog, Id::IDC_HANDS, QStringLiteral("-8a0x0"));
-    Type(*dialog, Id::IDC_VPP, QStringLiteral("0"));
-    Type(*dialog, Id::IDC_ALARM_TIME, QStringLiteral("9x9:98"));
-    EXPECT_EQ(EditOf(*dialog, Id::IDC_HANDS)->text(), "800");
-    EXPECT_EQ(EditOf(*dialog, Id::IDC_ALARM_TIME)->displayText(), "99:98");
-    QTest::keyClick(EditOf(*dialog, Id::IDC_HANDS), Qt::Key_Up);
-    EXPECT_EQ(EditOf(*dialog, Id::IDC_HANDS)->text(), "801");
-    Type(*dialog, Id::IDC_HANDS, QStringLiteral("9999"));
-    Item<CSpinButton>(*dialog, Id::IDC_HANDS_SPIN)->StepBy(1);
-    EXPECT_EQ(EditOf(*dialog, Id::IDC_HANDS)->text(), "9999") << "within 1 to 9999";
-    Click(*dialog, Id::IDOK);
-    EXPECT_TRUE(m_prompts.messages.empty());
-    EXPECT_EQ(Stored()["Alarm"]["Param"], "1:9999");
-    EXPECT_EQ(Stored()["Alarm2"]["Param"], "1:0");
-    EXPECT_EQ(Stored()["Alarm3"]["Param"], "1:6038");
-    EXPECT_EQ(m_app.m_strAlarmTime, L"99:98");
-}
-
-TEST_F(DlgSettingsTest, RaisingAThresholdRearmsItsAlarmAndLoweringDoesNot)
-{
-    // From 700 hands, 10 VPP and 01:00: kept, lowered, raised.
-    const std::tuple<const char*, const char*, const char*, int> steps[] = {
-        {"700", "10", "0100", 1}, {"600", "5", "0030", 1}, {"800", "6", "0045", 0}};
-    m_app.m_bHandsAlarm = m_app.m_bVppAlarm = m_app.m_bTimeAlarm = 1;
-    for (const auto& [hands, vpp, time, rung] : steps) {
-        m_app.m_bHandsAlarmRung = m_app.m_bVppAlarmRung = m_app.m_bTimeAlarmRung = 1;
-        auto dialog = Open();
-        FillPlayer(*dialog);
-        Type(*dialog, Id::IDC_HANDS, hands);
-        Type(*dialog, Id::IDC_VPP, vpp);
-        Type(*dialog, Id::IDC_ALARM_TIME, time);
-        Click(*dialog, Id::IDOK);
-        ASSERT_FALSE(dialog->isVisible());
-        EXPECT_EQ(m_app.m_bHandsAlarmRung + m_app.m_bVppAlarmRung + m_app.m_bTimeAlarmRung,
-                  3 * rung)
-            << hands;
-    }
-}
-
+// Picking a colour and "Auto" leave what was typed elsewhere alone; a switch turns its
+// alarm's controls on and off.
 TEST_F(DlgSettingsTest, TypedValuesSurviveColoursAutoAndTheAlarmSwitches)
 {
     m_wine.WriteUserIni(ClientIni("Hero", "D:\\Hands"));
-    m_app.m_bVppAlarm = 1;
     auto dialog = Open();
-    const std::vector<int> hands = {Id::IDC_HANDS, Id::IDC_HANDS_SPIN, Id::IDC_HANDS_SOUND,
-                                    Id::IDC_PLAY_HANDS};
-    const auto enabled = [&dialog](std::initializer_list<int> ids) {
-        return std::all_of(ids.begin(), ids.end(),
-                           [&dialog](int id) { return dialog->GetDlgItem(id)->isEnabled(); });
-    };
-    EXPECT_FALSE(enabled({Id::IDC_HANDS}) || enabled({Id::IDC_PLAY_HANDS}));
-    EXPECT_TRUE(enabled({Id::IDC_VPP, Id::IDC_VPP_SPIN, Id::IDC_VPP_SOUND, Id::IDC_PLAY_VPP}));
-    EXPECT_FALSE(enabled({Id::IDC_ALARM_TIME}) || enabled({Id::IDC_PLAY_TIME}));
-    Click(*dialog, Id::IDC_HANDS_ON);
-    EXPECT_TRUE(
-        enabled({Id::IDC_HANDS, Id::IDC_HANDS_SPIN, Id::IDC_HANDS_SOUND, Id::IDC_PLAY_HANDS}));
-    Type(*dialog, Id::IDC_NICKNAME, QStringLiteral("Typed"));
+    Check(*dialog, Id::IDC_HANDS_ON, true);
+    for (int id : {Id::IDC_HANDS_SPIN, Id::IDC_PLAY_HANDS, Id::IDC_VPP_SPIN, Id::IDC_PLAY_TIME})
+        EXPECT_EQ(dialog->GetDlgItem(id)->isEnabled(),
+                  id == Id::IDC_HANDS_SPIN || id == Id::IDC_PLAY_HANDS);
     Type(*dialog, Id::IDC_HANDS, QStringLiteral("850"));
-    Click(*dialog, Id::IDC_VPP_ON);
-    EXPECT_FALSE(Item<CBrowseEdit>(*dialog, Id::IDC_VPP_SOUND)->BrowseButton()->isEnabled());
     PickColour(*dialog, Id::IDC_COLOR_VPP, 6);
     EXPECT_EQ(m_app.m_crColorText3, 0x0000FFu) << "red, at once";
-    EXPECT_EQ(EditOf(*dialog, Id::IDC_NICKNAME)->text(), "Typed");
     Click(*dialog, Id::IDC_AUTO);
-    EXPECT_EQ(EditOf(*dialog, Id::IDC_NICKNAME)->text(), "Hero");
+    EXPECT_EQ(EditOf(*dialog, Id::IDC_NICKNAME)->text() + EditOf(*dialog, Id::IDC_HANDS)->text(),
+              "Hero850");
     EXPECT_EQ(EditOf(*dialog, Id::IDC_HISTORY)->text(),
               QString::fromStdWString(Wide(m_wine.DriveD())) + "/Hands/Hero");
-    EXPECT_EQ(EditOf(*dialog, Id::IDC_HANDS)->text(), "850");
-    EXPECT_FALSE(fs::exists(ConfPath()));
-}
-
-// Found at OK: the folder (typed nickname), the nickname (typed folder), or both.
-TEST_F(DlgSettingsTest, AnEmptyNicknameOrFolderIsFoundInTheClientFileAtOk)
-{
-    const std::string d = m_wine.DriveD().string() + "/Hands";
-    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
-        {ClientIni("Other", "D:\\Hands\\"), "Hero", "", d + "/Hero"},
-        {ClientIni("Hero", "D:\\Hands\\"), "", Hands(), Hands() + "/Hero"},
-        {ClientIni("Hero", "D:\\Hands"), "", "", d + "/Hero"}};
-    for (const auto& [ini, nickname, folder, history] : cases) {
-        m_wine.WriteUserIni(ini);
-        auto dialog = Open();
-        Type(*dialog, Id::IDC_NICKNAME, QString::fromStdString(nickname));
-        Type(*dialog, Id::IDC_HISTORY, QString::fromStdString(folder));
-        Click(*dialog, Id::IDOK);
-        EXPECT_FALSE(dialog->isVisible());
-        EXPECT_EQ(Stored()["BaseInfo"]["Nickname"], "Hero");
-        EXPECT_EQ(Stored()["BaseInfo"]["History"], history);
-    }
-    EXPECT_EQ(SettingsLog().at(1), "Settings_2: NickName = Hero Path = " + d + "/");
-    EXPECT_EQ(SettingsLog().back(), "Settings_4: RunOnStart = 0");
-    EXPECT_EQ(SettingsLog().end()[-2], "Settings_3: NickName = Hero Path = " + d + "/Hero k = 0");
 }
 
 TEST_F(DlgSettingsTest, AFolderThatIsNotThereIsAskedAboutAndOneOfHistoriesOfferedAsItIs)
@@ -328,36 +254,30 @@ TEST_F(DlgSettingsTest, AFolderThatIsNotThereIsAskedAboutAndOneOfHistoriesOffere
     Click(*dialog, Id::IDOK);
     EXPECT_EQ(m_prompts.questions, std::vector<QString>{QString::fromStdString(
                                        "The folder " + joined + " does not exist. Keep it?")});
-    EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(fs::exists(ConfPath()));
     Click(*dialog, Id::IDOK); // Yes: the client makes it with the first hand
     EXPECT_EQ(Stored()["BaseInfo"]["History"], joined);
-
     WriteFile(m_hands / "HH20261207 Una.txt", "");
     dialog = Open();
     FillPlayer(*dialog);
-    m_prompts.questions.clear();
     Click(*dialog, Id::IDOK);
-    ASSERT_EQ(m_prompts.questions.size(), 1u);
-    EXPECT_TRUE(m_prompts.questions[0].contains("holds hand histories"));
+    ASSERT_EQ(m_prompts.questions.size(), 3u);
+    EXPECT_TRUE(m_prompts.questions[2].contains("holds hand histories"));
     EXPECT_EQ(Stored()["BaseInfo"]["History"], Hands());
-    dialog = Open(); // the same folder again: nothing more to ask
-    Click(*dialog, Id::IDOK);
-    EXPECT_EQ(m_prompts.questions.size(), 1u);
-
-    fs::create_directories(joined); // an existing folder: no question, nor a second nickname
+    Click(*Open(), Id::IDOK); // the same folder again: nothing more to ask
+    fs::create_directories(joined);
     dialog = Open();
     Type(*dialog, Id::IDC_HISTORY, QString::fromStdString(joined));
-    Click(*dialog, Id::IDOK);
-    EXPECT_EQ(m_prompts.questions.size(), 1u);
+    Click(*dialog, Id::IDOK); // it is there: no question, nor a second nickname
+    EXPECT_EQ(m_prompts.questions.size(), 3u);
     EXPECT_EQ(SettingsLog().end()[-2], "Settings_3: NickName = Hero Path = " + joined + " k = 0");
 }
 
+// A sound that cannot play rings the built-in one here too; pickers start at the field.
 TEST_F(DlgSettingsTest, PlayButtonsAndPickersWorkOnTheirFields)
 {
     WriteFile(m_hands / "vpp.wav", WaveBytes());
     m_app.m_bHandsAlarm = m_app.m_bVppAlarm = m_app.m_bTimeAlarm = 1;
-    m_app.m_crColorText = 0;
     auto dialog = Open();
     Type(*dialog, Id::IDC_VPP_SOUND, QString::fromStdString(Hands() + "/vpp.wav"));
     Type(*dialog, Id::IDC_TIME_SOUND, QStringLiteral("/no/such.wav"));
@@ -366,72 +286,94 @@ TEST_F(DlgSettingsTest, PlayButtonsAndPickersWorkOnTheirFields)
     EXPECT_EQ(m_sound.played,
               (std::vector<QString>{"#156", QString::fromStdString(Hands() + "/vpp.wav"), "#169"}));
     EXPECT_EQ(Item<CxSkinButton>(*dialog, Id::IDC_PLAY_HANDS)->size(), QSize(24, 24));
-
-    QToolButton* browse = Item<CBrowseEdit>(*dialog, Id::IDC_TIME_SOUND)->BrowseButton();
-    browse->click(); // cancelled: the field stays
+    Item<CBrowseEdit>(*dialog, Id::IDC_TIME_SOUND)->BrowseButton()->click(); // cancelled
     EXPECT_EQ(m_prompts.lastStart, "/no/such.wav");
     EXPECT_EQ(EditOf(*dialog, Id::IDC_TIME_SOUND)->text(), "/no/such.wav");
-
-    auto* time = Item<CColorButton>(*dialog, Id::IDC_COLOR_TIME);
-    EXPECT_EQ(time->text(), "Color");
-    PickColour(*dialog, Id::IDC_COLOR_TIME, -1);
-    EXPECT_EQ(m_app.m_crColorText, 0xFFFFFFu) << "its default";
-    for (const auto& [id, colour] : {std::pair{Id::IDC_COLOR_HANDS, 0x00C313u},
-                                     {Id::IDC_COLOR_VPP, 0x00C0FFu},
-                                     {Id::IDC_COLOR_BG, 0x37323Du}})
-        EXPECT_EQ(Item<CColorButton>(*dialog, id)->GetDefaultColor(), FromColorRef(colour));
-    time->ShowPopup();
-    const auto& palette = time->Popup()->PaletteButtons();
-    EXPECT_TRUE(palette.at(5)->x() == palette[0]->x() && palette[5]->y() > palette[4]->y());
-    time->Popup()->OtherButton()->click(); // cancelled: the colour stays
+    m_prompts.colours.clear(); // "Other" cancelled: the colour stays
+    PickColour(*dialog, Id::IDC_COLOR_TIME, -2);
     EXPECT_EQ(m_prompts.lastInitialColour, QColor(255, 255, 255));
     EXPECT_EQ(m_app.m_crColorText, 0xFFFFFFu);
 }
 
-TEST_F(DlgSettingsTest, TheDialogShowsTheAppliedSizeAndOpacityAndItsControlsFit)
-{
-    m_app.m_nAppliedSize = 2;
-    m_app.m_nOpacity = 60;
-    auto dialog = Open();
-    auto* size = Item<QComboBox>(*dialog, Id::IDC_SIZE);
-    EXPECT_EQ(size->itemText(0) + size->itemText(1) + size->itemText(2), "SmallMediumLarge");
-    EXPECT_EQ(size->currentIndex(), 2);
-    auto* opacity = Item<QSlider>(*dialog, Id::IDC_OPACITY);
-    EXPECT_EQ(Item<QLabel>(*dialog, Id::IDC_OPACITY_LABEL)->text(), "60%");
-    opacity->setValue(1000);
-    EXPECT_EQ(Item<QLabel>(*dialog, Id::IDC_OPACITY_LABEL)->text(), "100%");
-    EXPECT_EQ(m_app.m_nOpacity, 60) << "not before OK";
-    EXPECT_EQ(dialog->windowTitle(), "Settings...");
-    EXPECT_EQ(dialog->GetDlgItem(Id::IDOK)->cursor().shape(), Qt::PointingHandCursor);
-    for (QWidget* child : dialog->findChildren<QWidget*>()) {
-        if (child->parentWidget() == dialog.get()) {
-            EXPECT_TRUE(dialog->rect().contains(child->geometry()));
-        }
-        if (qobject_cast<QLabel*>(child) || qobject_cast<QCheckBox*>(child)) {
-            EXPECT_LE(child->sizeHint().width(), child->width());
-        }
-    }
-}
-
 TEST(DlgSettingsHelpersTest, HistoryPathsAlarmTimesAndFileFilters)
 {
+    // clang-format off
     const std::tuple<const wchar_t*, const wchar_t*, int> paths[] = {
-        {L"/hh", L"/hh/Hero", 1},
-        {L"/hh/", L"/hh/Hero", 1},
-        {L"/hh/Hero", L"/hh/Hero", 0},
-        {L"/hh/hero", L"/hh/hero/Hero", 1},
-        {L"/hh/SuperHero", L"/hh/SuperHero/Hero", 1},
-        {L"", L"", 0}};
+        {L"/hh", L"/hh/Hero", 1}, {L"/hh/", L"/hh/Hero", 1}, {L"/hh/Hero", L"/hh/Hero", 0},
+        {L"/hh/hero", L"/hh/hero/Hero", 1}, {L"/hh/SuperHero", L"/hh/SuperHero/Hero", 1}, {L"", L"", 0}};
+    // clang-format on
     for (const auto& [folder, result, k] : paths) {
         int made = -1;
-        EXPECT_EQ(CDlgSettings::MakeHistoryPath(L"Hero", folder, made), result);
-        EXPECT_EQ(made, k);
+        const std::wstring path = CDlgSettings::MakeHistoryPath(L"Hero", folder, made);
+        EXPECT_EQ(path + std::to_wstring(made), result + std::to_wstring(k));
     }
+    // Stored as 6039 minutes, "100:39" is more than the time field holds.
+    EXPECT_EQ(CDlgSettings::AlarmTimeFieldText(L"100:39", 6039), "99:99");
     EXPECT_EQ(CDlgSettings::AlarmTimeFieldText(L"01:35", 95), "01:35");
-    EXPECT_EQ(CDlgSettings::AlarmTimeFieldText(L"100:00", 6000), "99:60");
-    EXPECT_EQ(CDlgSettings::AlarmTimeFieldText(L"00:-5", -5), "00:00");
-    EXPECT_EQ(QtFileFilter("Logs|*.log;*.txt|All Files (*.*)|*.*||"),
-              "Logs (*.log *.txt);;All Files (*.*)");
+}
+
+// Finding the nickname and the hands folder in the poker client's user.ini inside a Wine
+// prefix, and turning the client's Windows paths into paths of this machine.
+TEST(AutoDetectTest, SectionsAreReadInOrderAndOnlyWhatIsAskedForChanges)
+{
+    TempWinePrefix wine;
+    const std::wstring c = Wide(wine.DriveC());
+    const std::wstring d = Wide(wine.DriveD());
+    fs::create_directories(wine.DriveD() / "Hände");
+    // clang-format off
+    const std::tuple<std::string, std::wstring, std::wstring> rows[] = {
+        {ClientIni("Hero", "D:\\Hands\\"), L"Hero", d + L"/Hands/Hero"},
+        {ClientIni("Hero", "D:\\Hands"), L"Hero", d + L"/Hands/Hero"},
+        {ClientIni("Hero", "D:\\Old\\", "C:\\New\\"), L"Hero", c + L"/New/Hero"},
+        {ClientIni("Hero", "D:\\Old\\", "D:\\Pipe\\", "C:\\Top"), L"Hero", c + L"/Top/Hero"},
+        {ClientIni("Jürgen", "D:\\HÄNDE\\"), L"J\u00fcrgen", d + L"/H\u00e4nde/J\u00fcrgen"},
+        {ClientIni("", ""), L"", L""}, {ClientIni("", "D:\\Hands"), L"", d + L"/Hands"}};
+    // clang-format on
+    for (const auto& [ini, nickname, folder] : rows) {
+        wine.WriteUserIni(ini);
+        std::wstring foundNick = L"Typed";
+        std::wstring foundFolder = L"/typed";
+        AutoDetect(foundNick, true, foundFolder, true);
+        EXPECT_EQ(foundNick + L"|" + foundFolder, nickname + L"|" + folder);
+    }
+    std::wstring nickname = L"Typed";
+    std::wstring folder;
+    AutoDetect(nickname, false, folder, true);
+    EXPECT_EQ(nickname + L"|" + folder, L"Typed|" + d + L"/Hands") << "no nickname added";
+    fs::remove_all(wine.DriveC() / "users"); // no client file: what was asked for is emptied
+    folder = L"/my/own";
+    AutoDetect(nickname, true, folder, false);
+    EXPECT_EQ(nickname + L"|" + folder, L"|/my/own");
+    const fs::path file = wine.DriveC() / "Users" / ToNativePath(LoginName()) / "appdata" /
+                          "local" / "PokerStars" / "USER.INI";
+    WriteFile(file, ClientIni("Hero", "D:\\H\\"));
+    EXPECT_EQ(ClientIniPath(Wide(wine.Prefix()), LoginName()), Wide(file)) << "any case";
+    ::setenv("WINEPREFIX", "", 1);
+    EXPECT_EQ(WinePrefixFolder(), Wide(fs::path(std::getenv("HOME")) / ".wine"));
+}
+
+TEST(AutoDetectTest, WindowsPathsBecomePathsInsideThePrefix)
+{
+    TempWinePrefix wine;
+    const fs::path dosdevices = wine.Prefix() / "dosdevices";
+    fs::create_directory_symlink("/", dosdevices / "z:");
+    fs::create_directory_symlink(wine.Prefix() / "gone", dosdevices / "e:");
+    fs::create_directories(wine.DriveC() / "Users" / "Hero" / "HandHistory");
+    fs::create_directories(wine.DriveC() / "hands");
+    fs::create_directories(wine.DriveC() / "Hands");
+    const std::wstring c = Wide(wine.DriveC());
+    // clang-format off
+    const std::pair<const wchar_t*, std::wstring> cases[] = {
+        {L"C:\\Poker\\x\\Hands\\", c + L"/Poker/x/Hands/"}, {L"c:/Poker//x/Hands", c + L"/Poker/x/Hands"},
+        {L"D:\\Hands\\", Wide(wine.DriveD()) + L"/Hands/"}, {L"Z:\\home\\x\\", L"/home/x/"},
+        {L"E:\\Hands\\", L""}, {L"F:\\Hands\\", L""}, {L"Hands\\", L""}, {L"\\\\server\\Hands", L""},
+        {L"C:\\USERS\\hero\\handhistory\\New\\", c + L"/Users/Hero/HandHistory/New/"},
+        {L"C:\\hands", c + L"/hands"}, {L"C:\\HANDS", c + L"/Hands"}};
+    // clang-format on
+    for (const auto& [windows, expected] : cases)
+        EXPECT_EQ(LinuxPathInPrefix(Wide(wine.Prefix()), windows), expected) << ToUtf8(windows);
+    fs::remove_all(dosdevices);
+    EXPECT_EQ(LinuxPathInPrefix(Wide(wine.Prefix()), L"C:\\H\\"), c + L"/H/");
 }
 
 } // namespace

@@ -10,15 +10,16 @@
 #include "ui/ZellwickDlg.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QString>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
 #include <QTimer>
 
-#include <ctime>
+#include <cstdio>
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
+#include <regex>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -31,25 +32,16 @@ public:
     std::time_t m_now = 1'700'000'000;
 };
 
-// Runs action on the modal dialog of type T as soon as one is open, from inside the event loop
-// of the call that opened it; returns at once.
+// Runs action on the modal dialog of type T once it is open, inside the loop that runs it.
 template <typename T>
 void WhenModalOpens(std::function<void(T&)> action)
 {
-    auto* poll = new QTimer;
-    const QDeadlineTimer deadline(10'000);
-    QObject::connect(poll, &QTimer::timeout, [poll, deadline, action = std::move(action)] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog && !deadline.hasExpired())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        if (dialog)
+    QTimer::singleShot(0, [action = std::move(action)] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))
             action(*dialog);
         else
             ADD_FAILURE() << "no " << T::staticMetaObject.className() << " opened";
     });
-    poll->start(0);
 }
 
 // The application object as the settings leave it: loaded from an empty store, with the
@@ -58,23 +50,88 @@ class WindowTest : public ::testing::Test
 {
 protected:
     using Dlg = CZellwickDlg;
-    WindowTest();
-    ~WindowTest() override;
 
-    CZellwickDlg& MakeWindow(ScreenScale scale = ScreenScale());
+    WindowTest() : m_app(std::make_unique<CZellwickApp>(m_logDir.wpath(), SettingsName()))
+    {
+        // The offscreen platform cannot shape a window or make it translucent, and says so
+        // every time; the widget keeps what was asked all the same.
+        static const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+                if (text.startsWith(QLatin1String("This plugin does not support ")))
+                    return;
+                if (previous)
+                    previous(type, context, text);
+                else
+                    std::fprintf(stderr, "%s\n", qPrintable(text));
+            });
+        m_app->LoadSettings();
+        m_app->m_strNickname = L"Hero";
+        m_app->m_strHistoryPath = m_history.wpath();
+    }
+
+    static std::wstring SettingsName()
+    {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string name = std::string("ZellwickTest_") + test->name();
+        return std::wstring(name.begin(), name.end());
+    }
+    void MakeWindow(ScreenScale scale = ScreenScale())
+    {
+        m_dlg.reset();
+        m_dlg = std::make_unique<Dlg>(*m_app, m_clock, m_sound, scale, m_prompts, m_translucency);
+        m_dlg->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+    }
     // Moves the clock on and delivers the play timer's event.
-    void Tick(std::time_t seconds);
+    void Tick(std::time_t seconds)
+    {
+        m_clock.m_now += seconds;
+        m_dlg->OnTimer(m_dlg->PlayTimerId());
+    }
     // The totals as the history handler leaves them, then an update.
-    void Show(std::int32_t hands, double vpp);
-    QString Text(int id) const;
+    void Show(std::int32_t hands, double vpp)
+    {
+        m_app->m_nHandCount = hands;
+        m_app->m_dVpp = vpp;
+        Tick(5);
+    }
     QWidget* Item(int id) const { return m_dlg->GetDlgItem(id); }
-    void Click(int id);
-    QColor TextColour(int id) const;
+    QString Text(int id) const { return qobject_cast<QLabel*>(Item(id))->text(); }
+    QColor TextColour(int id) const { return Item(id)->palette().color(QPalette::WindowText); }
+    void Click(int id)
+    {
+        ASSERT_TRUE(Item(id)->isVisible()) << "control " << id << " is hidden";
+        QTest::mouseClick(Item(id), Qt::LeftButton, {}, Item(id)->rect().center());
+    }
     // The log's lines without their time stamps.
-    std::vector<std::string> Log() const;
-    bool Logged(const std::string& line) const;
+    std::vector<std::string> Log() const
+    {
+        static const std::regex stamp(R"(^\d\d\.\d\d\.\d{4}  \d\d:\d\d:\d\d  )");
+        std::vector<std::string> lines;
+        std::istringstream text(ReadFile(m_logDir / "Zellwick.log"));
+        for (std::string line; std::getline(text, line);)
+            lines.push_back(std::regex_replace(line, stamp, ""));
+        return lines;
+    }
+    bool Logged(const std::string& line) const
+    {
+        const auto lines = Log();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
     // The settings from the window's menu: edit runs in the open dialog, then OK or Cancel.
-    void Settings(const std::function<void(CDlgSettings&)>& edit, bool ok = true);
+    void Settings(const std::function<void(CDlgSettings&)>& edit, bool ok = true)
+    {
+        WhenModalOpens<CDlgSettings>([edit, ok](CDlgSettings& dialog) {
+            edit(dialog);
+            QTest::mouseClick(dialog.GetDlgItem(ok ? CDlgSettings::IDOK : CDlgSettings::IDCANCEL),
+                              Qt::LeftButton);
+            if (dialog.isVisible()) {
+                ADD_FAILURE() << "the settings dialog refused its entries";
+                dialog.reject();
+            }
+        });
+        m_dlg->ContextMenu()->actions().at(0)->trigger();
+    }
 
     TempDir m_logDir;
     TempDir m_history;
