@@ -115,8 +115,7 @@ TEST_F(DlgSettingsTest, OkStoresEveryValueInItsStoredFormAndLogsIt)
     m_app.m_nOpacity = 60;
     auto dialog = Open();
     auto* size = Item<QComboBox>(*dialog, Id::IDC_SIZE);
-    EXPECT_EQ(size->itemText(0) + size->itemText(1) + size->itemText(2), "SmallMediumLarge");
-    EXPECT_EQ(size->currentIndex(), 2) << "the size the window has now";
+    EXPECT_EQ(size->currentText(), "Large") << "the size the window has now";
     EXPECT_EQ(Item<QLabel>(*dialog, Id::IDC_OPACITY_LABEL)->text(), "60%");
     Type(*dialog, Id::IDC_NICKNAME, QStringLiteral("Hero"));
     m_prompts.folders.push_back(QString::fromStdString(Hands()));
@@ -146,26 +145,22 @@ TEST_F(DlgSettingsTest, OkStoresEveryValueInItsStoredFormAndLogsIt)
     Click(*dialog, Id::IDOK);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_TRUE(m_prompts.messages.empty());
+    // clang-format off
     const Sections expected = {
         {"BaseInfo", {{"Nickname", "Hero"}, {"History", Hands() + "/Hero"}, {"RunOnStart", "1"}}},
-        {"View",
-         {{"ColorBg", "0"},
-          {"ColorText", "197121"},
-          {"ColorText2", "49939"},
-          {"ColorText3", "49407"},
-          {"Size", "1"},
-          {"Opacity", "100"}}},
+        {"View", {{"ColorBg", "0"}, {"ColorText", "197121"}, {"ColorText2", "49939"}, {"ColorText3", "49407"},
+                  {"Size", "1"}, {"Opacity", "100"}}},
         {"Alarm", {{"Param", "1:800"}, {"Sound", Hands() + "/hands.wav"}}},
         {"Alarm2", {{"Param", "0:25"}, {"Sound", "/sounds/vpp.wav"}}},
-        {"Alarm3", {{"Param", "1:90"}, {"Sound", ""}}},
-    };
+        {"Alarm3", {{"Param", "1:90"}, {"Sound", ""}}}};
+    // clang-format on
     EXPECT_EQ(Stored(), expected);
     EXPECT_EQ(m_app.m_strAlarmTime, L"01:30");
+    const std::string path = " Path = " + Hands();
     EXPECT_EQ(SettingsLog(),
-              (std::vector<std::string>{"Settings_1: NickName = Hero Path = " + Hands(),
-                                        "Settings_2: NickName = Hero Path = " + Hands(),
-                                        "Settings_3: NickName = Hero Path = " + Hands() + " k = 1",
-                                        "Settings_4: RunOnStart = 1"}));
+              (std::vector<std::string>{
+                  "Settings_1: NickName = Hero" + path, "Settings_2: NickName = Hero" + path,
+                  "Settings_3: NickName = Hero" + path + " k = 1", "Settings_4: RunOnStart = 1"}));
 }
 
 TEST_F(DlgSettingsTest, CancelEscapeAndEnterStoreNothing)

@@ -130,11 +130,10 @@ TEST_F(TimerWindowTest, TheTimeCountsHoursAndMinutesOfPlayWithoutPauses)
 {
     MakeWindow();
     Click(Dlg::IDC_START);
-    const std::pair<std::time_t, const char*> steps[] = {{5, "00:00"},
-                                                         {59, "00:01"},
-                                                         {65 * 60, "01:06"},
-                                                         {98 * 3600 + 53 * 60 + 55, "99:59"},
-                                                         {1, "100:00"}};
+    // clang-format off
+    const std::pair<std::time_t, const char*> steps[] = {
+        {5, "00:00"}, {59, "00:01"}, {65 * 60, "01:06"}, {98 * 3600 + 53 * 60 + 55, "99:59"}, {1, "100:00"}};
+    // clang-format on
     for (const auto& [seconds, shown] : steps) {
         Tick(seconds);
         EXPECT_EQ(Text(Dlg::IDC_TIME), shown);
@@ -284,12 +283,8 @@ TEST_F(TimerWindowTest, AnAlarmSoundThatCannotPlayRingsTheBuiltInOneAndIsLogged)
     Show(1, 1.0);
     EXPECT_EQ(m_sound.played, (std::vector<QString>{QString::fromStdString(good), "#157"}));
     const auto log = Log();
-    EXPECT_EQ(std::count_if(log.begin(), log.end(),
-                            [](const std::string& line) {
-                                return line.find("not a playable WAV") != std::string::npos;
-                            }),
-              1);
-    EXPECT_NE(log.back().find(cut.string()), std::string::npos);
+    EXPECT_TRUE(log.back().find("not a playable WAV") != std::string::npos &&
+                log.back().find(cut.string()) != std::string::npos);
 }
 
 TEST_F(TimerWindowTest, TheSmallWindowHasTheTemplatesPlacesFontsAndRoundedShape)

@@ -38,13 +38,13 @@ inline void Mouse(QWidget* widget, QEvent::Type type, QPoint pos,
     QMouseEvent event(type, QPointF(pos), widget->mapToGlobal(QPointF(pos)), button, held, {});
     QApplication::sendEvent(widget, &event);
 }
-inline void Press(QWidget* widget, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
+inline void Press(QWidget* widget, QPoint pos)
 {
-    Mouse(widget, QEvent::MouseButtonPress, pos, button, button);
+    Mouse(widget, QEvent::MouseButtonPress, pos);
 }
-inline void Release(QWidget* widget, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
+inline void Release(QWidget* widget, QPoint pos)
 {
-    Mouse(widget, QEvent::MouseButtonRelease, pos, button, Qt::NoButton);
+    Mouse(widget, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
 }
 inline void Move(QWidget* widget, QPoint pos, Qt::MouseButtons held = Qt::NoButton)
 {
@@ -60,7 +60,6 @@ inline void Enter(QWidget* widget, QPoint pos)
     QEnterEvent event(pos, pos, widget->mapToGlobal(QPointF(pos)));
     QApplication::sendEvent(widget, &event);
 }
-
 // What the widget shows at a point, as a grab of it renders it.
 inline QColor ShownAt(QWidget* widget, QPoint pos)
 {

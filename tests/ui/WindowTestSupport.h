@@ -71,9 +71,8 @@ protected:
 
     static std::wstring SettingsName()
     {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string name = std::string("ZellwickTest_") + test->name();
-        return std::wstring(name.begin(), name.end());
+        return L"ZellwickTest_" +
+               Wide(::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     void MakeWindow(ScreenScale scale = ScreenScale())
     {
@@ -116,7 +115,7 @@ protected:
     bool Logged(const std::string& line) const
     {
         const auto lines = Log();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
+        return std::count(lines.begin(), lines.end(), line) > 0;
     }
     // The settings from the window's menu: edit runs in the open dialog, then OK or Cancel.
     void Settings(const std::function<void(CDlgSettings&)>& edit, bool ok = true)
