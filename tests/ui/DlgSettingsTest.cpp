@@ -26,7 +26,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace zellwick::test;
 using Id = CDlgSettings::ControlId;
 using Sections = std::map<std::string, std::map<std::string, std::string>>;

@@ -12,9 +12,8 @@
 #include "ui/SoundPlayer.h"
 
 #include <QLineEdit>
-#include <QTest>
-
 #include <QString>
+#include <QTest>
 
 #include <cstdlib>
 #include <deque>
@@ -31,55 +30,50 @@ inline void PrintTo(const QString& text, std::ostream* out)
 
 namespace zellwick::test {
 
+namespace fs = std::filesystem;
+
 // A temporary Wine prefix that WINEPREFIX points to while it lives; dosdevices holds c: (to
-// drive_c) and d: (to DriveD()).
+// drive_c) and d: (to DriveD()), as wineboot makes them.
 class TempWinePrefix
 {
 public:
-    TempWinePrefix();
-    ~TempWinePrefix();
-    const std::filesystem::path& Prefix() const { return m_prefix; }
-    std::filesystem::path DriveC() const { return m_prefix / "drive_c"; }
-    std::filesystem::path DriveD() const { return m_dir / "drive-d"; }
+    TempWinePrefix()
+    {
+        if (const char* old = std::getenv("WINEPREFIX"))
+            m_oldValue = old;
+        fs::create_directories(DriveC() / "users");
+        fs::create_directories(DriveD());
+        fs::create_directories(m_prefix / "dosdevices");
+        fs::create_directory_symlink("../drive_c", m_prefix / "dosdevices" / "c:");
+        fs::create_directory_symlink(DriveD(), m_prefix / "dosdevices" / "d:");
+        ::setenv("WINEPREFIX", m_prefix.c_str(), 1);
+    }
+    ~TempWinePrefix()
+    {
+        if (m_oldValue)
+            ::setenv("WINEPREFIX", m_oldValue->c_str(), 1);
+        else
+            ::unsetenv("WINEPREFIX");
+    }
+    const fs::path& Prefix() const { return m_prefix; }
+    fs::path DriveC() const { return m_prefix / "drive_c"; }
+    fs::path DriveD() const { return m_dir / "drive-d"; }
     // Where the client keeps it for the login name.
-    void WriteUserIni(const std::string& text) const;
+    void WriteUserIni(const std::string& text) const
+    {
+        WriteFile(DriveC() / "users" / ToNativePath(LoginName()) /
+                      "AppData/Local/PokerStars/user.ini",
+                  text);
+    }
 
 private:
     TempDir m_dir;
-    std::filesystem::path m_prefix;
+    fs::path m_prefix = m_dir / "wineprefix";
     std::optional<std::string> m_oldValue;
 };
 
 // A user.ini as the client writes it: the player's name (none when empty) and the hands folder
 // in [Options], [PipeOption] and before any section (none when empty).
-
-inline TempWinePrefix::TempWinePrefix() : m_prefix(m_dir / "wineprefix")
-{
-    if (const char* old = std::getenv("WINEPREFIX"))
-        m_oldValue = old;
-    std::filesystem::create_directories(DriveC() / "users");
-    std::filesystem::create_directories(DriveD());
-    std::filesystem::create_directories(m_prefix / "dosdevices");
-    // As wineboot makes them: c: relative into the prefix, other drives anywhere.
-    std::filesystem::create_directory_symlink("../drive_c", m_prefix / "dosdevices" / "c:");
-    std::filesystem::create_directory_symlink(DriveD(), m_prefix / "dosdevices" / "d:");
-    ::setenv("WINEPREFIX", m_prefix.c_str(), 1);
-}
-
-inline TempWinePrefix::~TempWinePrefix()
-{
-    if (m_oldValue)
-        ::setenv("WINEPREFIX", m_oldValue->c_str(), 1);
-    else
-        ::unsetenv("WINEPREFIX");
-}
-
-inline void TempWinePrefix::WriteUserIni(const std::string& text) const
-{
-    WriteFile(DriveC() / "users" / ToNativePath(LoginName()) / "AppData/Local/PokerStars/user.ini",
-              text);
-}
-
 inline std::string ClientIni(const std::string& name, const std::string& options,
                              const std::string& pipeOption = "", const std::string& noSection = "")
 {
@@ -94,7 +88,7 @@ inline std::string ClientIni(const std::string& name, const std::string& options
            "\r\n[Lobby]\r\nSaveMyHandsPath=Z:\\never\\read\r\n";
 }
 
-inline std::wstring Wide(const std::filesystem::path& path)
+inline std::wstring Wide(const fs::path& path)
 {
     return FromUtf8(path.native());
 }
