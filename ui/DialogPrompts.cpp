@@ -19,6 +19,12 @@ void QtDialogPrompts::Message(QWidget* parent, const QString& text, Icon icon)
         QMessageBox::information(parent, kTitle, text);
 }
 
+bool QtDialogPrompts::Question(QWidget* parent, const QString& text)
+{
+    return QMessageBox::question(parent, kTitle, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 std::optional<QString> QtDialogPrompts::PickFolder(QWidget* parent, const QString& start)
 {
     const QString folder = QFileDialog::getExistingDirectory(parent, QString(), start);

@@ -25,6 +25,8 @@ public:
 
     // A message with an OK button; returns when the user has read it.
     virtual void Message(QWidget* parent, const QString& text, Icon icon) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool Question(QWidget* parent, const QString& text) = 0;
     // A folder chosen, starting at start; nothing when the user cancelled.
     virtual std::optional<QString> PickFolder(QWidget* parent, const QString& start) = 0;
     // An existing file chosen with a Qt name filter ("Wave Files (*.wav)"), starting at start.
@@ -39,6 +41,7 @@ class QtDialogPrompts final : public DialogPrompts
 {
 public:
     void Message(QWidget* parent, const QString& text, Icon icon) override;
+    bool Question(QWidget* parent, const QString& text) override;
     std::optional<QString> PickFolder(QWidget* parent, const QString& start) override;
     std::optional<QString> PickOpenFile(QWidget* parent, const QString& start,
                                         const QString& filter) override;

@@ -2,16 +2,20 @@
 
 #include "app/WideText.h"
 #include "app/ZellwickApp.h"
+#include "ui/AlarmSound.h"
 #include "ui/AutoDetect.h"
 #include "ui/CxSkinButton.h"
 #include "ui/DialogPrompts.h"
 #include "ui/Resources.h"
 #include "ui/SettingsControls.h"
 #include "ui/SoundPlayer.h"
+#include "ui/WaveFile.h"
 #include "ui/WindowLook.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -359,11 +363,7 @@ void CDlgSettings::OnPlay(int playId)
     const int builtIn = playId == IDC_PLAY_HANDS ? kHandsSoundResource
                         : playId == IDC_PLAY_VPP ? kVppSoundResource
                                                  : kTimeSoundResource;
-    const QString path = field->text();
-    if (path.isEmpty())
-        m_sound.PlayResource(builtIn);
-    else
-        m_sound.PlayFile(path);
+    PlayAlarmSound(m_sound, m_app, field->text().toStdWString(), builtIn);
 }
 
 void CDlgSettings::OnOpacityChanged(int position)
@@ -438,6 +438,8 @@ void CDlgSettings::accept()
     m_app.m_nTimeAlarmMinutes = total;
     m_app.m_strAlarmTime = FormatW(L"%02d:%02d", hours, minutes);
 
+    if (!RefuseUnplayableSound(entered))
+        return;
     m_app.m_strHandsSound = entered.handsSound.toStdWString();
     m_app.m_strVppSound = entered.vppSound.toStdWString();
     m_app.m_strTimeSound = entered.timeSound.toStdWString();
@@ -452,6 +454,7 @@ void CDlgSettings::accept()
         FormatW(L"Settings_2: NickName = %ls Path = %ls", nickname.c_str(), folder.c_str()));
 
     int k = 0;
+    const std::wstring previousPath = m_app.m_strHistoryPath;
     m_app.m_strNickname = nickname;
     m_app.m_strHistoryPath = MakeHistoryPath(nickname, folder, k);
     m_app.WriteLog(FormatW(L"Settings_3: NickName = %ls Path = %ls k = %d", nickname.c_str(),
@@ -469,6 +472,11 @@ void CDlgSettings::accept()
     }
     if (folder.empty()) {
         Refuse(QStringLiteral("Enter history path!"));
+        return;
+    }
+    if (!ConfirmHistoryFolder(folder, previousPath)) {
+        m_app.m_strHistoryPath = previousPath;
+        m_editHistory->Edit()->setFocus(Qt::OtherFocusReason);
         return;
     }
     m_app.StoreSettings();
@@ -540,6 +548,53 @@ bool CDlgSettings::ReadAlarmTime(int& hours, int& minutes) const
 void CDlgSettings::Refuse(const QString& text)
 {
     m_prompts.Message(this, text, DialogPrompts::Icon::Information);
+}
+
+// A sound the player would refuse leaves its alarm with the built-in sound; the user learns it
+// while choosing, not when the alarm rings. Only alarms that are on: a switched-off alarm's
+// field cannot be edited.
+bool CDlgSettings::RefuseUnplayableSound(const Data& entered)
+{
+    const std::pair<bool, CBrowseEdit*> sounds[] = {
+        {entered.handsOn, m_editHandsSound},
+        {entered.vppOn, m_editVppSound},
+        {entered.timeOn, m_editTimeSound},
+    };
+    for (const auto& [on, edit] : sounds) {
+        const QString path = edit->text();
+        if (on && !path.isEmpty() && !WaveProblem(path).isEmpty()) {
+            Refuse(QStringLiteral("Sound file is not a playable WAV: %1").arg(path));
+            edit->Edit()->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The client makes a player's folder only with the first hand, so a folder that is not there
+// yet may be kept, but not without a word. A chosen folder that itself holds the hand
+// histories is offered as it is: joined with the nickname it would count nothing.
+bool CDlgSettings::ConfirmHistoryFolder(const std::wstring& chosen, const std::wstring& previous)
+{
+    const QString joined = FromWide(m_app.m_strHistoryPath);
+    if (QFileInfo(joined).isDir())
+        return true;
+    const QString folder = FromWide(chosen);
+    const bool holdsHands =
+        !QDir(folder)
+             .entryList({QStringLiteral("HH*.txt")}, QDir::Files | QDir::CaseSensitive)
+             .isEmpty();
+    if (joined != folder && holdsHands) {
+        if (chosen == previous ||
+            m_prompts.Question(this, QStringLiteral("The folder %1 does not exist, but %2 holds "
+                                                    "hand histories. Use %2 as it is?")
+                                         .arg(joined, folder))) {
+            m_app.m_strHistoryPath = chosen;
+            return true;
+        }
+    }
+    return m_prompts.Question(this,
+                              QStringLiteral("The folder %1 does not exist. Keep it?").arg(joined));
 }
 
 // ---- Helpers

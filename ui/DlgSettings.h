@@ -139,6 +139,8 @@ private:
     bool ReadThreshold(int id, bool ranged, int& value);
     bool ReadAlarmTime(int& hours, int& minutes) const;
     void Refuse(const QString& text);
+    bool RefuseUnplayableSound(const Data& entered);
+    bool ConfirmHistoryFolder(const std::wstring& chosen, const std::wstring& previous);
 
     CZellwickApp& m_app;
     SoundPlayer& m_sound;

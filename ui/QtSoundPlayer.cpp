@@ -1,6 +1,7 @@
 #include "ui/QtSoundPlayer.h"
 
 #include "ui/Resources.h"
+#include "ui/WaveFile.h"
 
 QtSoundPlayer::QtSoundPlayer()
 {
@@ -10,6 +11,10 @@ QtSoundPlayer::QtSoundPlayer()
 
 void QtSoundPlayer::PlayFile(const QString& path)
 {
+    // The library can block the caller for good on a file it cannot read; only files the
+    // program has checked itself reach it. Callers play a built-in sound instead.
+    if (!WaveProblem(path).isEmpty())
+        return;
     Play(QUrl::fromLocalFile(path));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The program's one sound player, over a single QSoundEffect: starting a sound stops the one
-// before it. A file that cannot be played stays silent; nothing is reported.
+// before it. A file that fails the program's own WAV check is not played at all.
 
 #include "ui/SoundPlayer.h"
 

@@ -163,6 +163,8 @@ void CZellwickDlg::CheckSettingsForStart()
         m_btnStart->setEnabled(false);
         m_app.m_bRunOnStart = 0;
     }
+    if (!m_btnStart->isEnabled())
+        m_btnStart->SetTipText(QString::fromLatin1(kStartNeedsSettingsTip));
     if (!m_app.m_strNickname.empty() && !m_app.m_strHistoryPath.empty() && m_app.m_bRunOnStart)
         OnStart();
 }

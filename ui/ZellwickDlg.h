@@ -16,12 +16,14 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QPoint>
 #include <QRect>
 #include <QRegion>
 #include <QString>
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 class CZellwickApp;
@@ -58,6 +60,11 @@ public:
     static constexpr int kVppSound = 157;
     static constexpr int kTimeSound = 169;
     static constexpr int kPlayTimerPeriodMs = 5000;
+    // Said once a run when an opacity below 100 % cannot show.
+    static constexpr const char* kLayeringMessage =
+        "The desktop cannot show translucent windows: a compositing manager is needed";
+    static constexpr const char* kStartNeedsSettingsTip =
+        "Right-click the window and choose Settings to enter your nickname and history folder";
 
     // The window's sizes.
     enum WindowSize
@@ -79,8 +86,6 @@ public:
     void OnStart();
     void OnPause();
     void OnStop();
-    // Enters the recent history files under folder at their current size.
-    void ScanHistoryFolder(std::wstring folder);
     // A timer event by its id; only the play timer's, while not paused, updates the display.
     void OnTimer(int nIDEvent);
     void UpdateDisplay();
@@ -110,6 +115,9 @@ public:
     bool IsWatchingFolder(const std::wstring& folder);
     // Height in pixels at 96 dpi of the VPP readout's font, as the display update last chose.
     int VppFontHeight() const { return m_nVppFontHeight; }
+    // What keeps the running period from counting, in one line; empty while it counts. The
+    // window's tooltip says it, and the hands readout is struck through meanwhile.
+    QString CountingProblem() const { return toolTip(); }
     const ScreenScale& Scale() const { return m_scale; }
 
     // Face and heights (at 96 dpi) of the readouts at start-up.
@@ -129,6 +137,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -157,6 +167,11 @@ private:
     void StopWatchingHistoryFolder();
     void RefreshReadouts();
     void SetVppFont(int height);
+    // Watches the period's folder (at Start with the scan of its recent files); says what
+    // keeps it from counting when the watch cannot start.
+    bool StartWatch(bool bAtStart);
+    void RetryWatch();
+    void ShowCountingProblem();
 
     void CheckHandsAlarm();
     void CheckVppAlarm();
@@ -169,6 +184,8 @@ private:
     DialogPrompts& m_prompts;
     Translucency m_translucency;
     bool m_bLayeringReported = false;
+    // Where the mouse holds the window while it drags it itself.
+    std::optional<QPoint> m_dragOffset;
 
     QIcon m_hIcon;
     QRegion m_rgnWindow;
@@ -181,16 +198,19 @@ private:
     int m_nVppFontHeight = kVppFontHeight;
     QString m_strVpp = QStringLiteral("0.00");
     std::int64_t m_timePauseBegin = 0;
-    // The window's place right after start-up placed it (its top-left corner moved by the
-    // growth of the size read then), and its rectangle as first made: every later layout
-    // derives from these two.
-    QRect m_wpStartup;
+    // The window's rectangle as first made: every later layout has its size.
     QRect m_rcTemplate;
+    // A new size's layout gave the VPP readout a font of its own; the next update chooses.
+    bool m_bVppFontStale = false;
     bool m_bRunning = false;
     bool m_bPaused = false;
     int m_nPlayTimer = 0;
     // The folder the running watch was started on; the history folder may change meanwhile.
     std::wstring m_strWatchedPath;
+    // The folder of this play period, and why its watch could not start (empty once it runs).
+    std::wstring m_strPeriodFolder;
+    QString m_strWatchProblem;
+    bool m_bCountingWarning = false;
 
     // The history files followed and how far each was read; the handler works on it.
     FileOffsetMap m_mapFileOffsets;

@@ -3,8 +3,8 @@
 #include "ui/ZellwickDlg.h"
 
 #include "app/ZellwickApp.h"
+#include "ui/AlarmSound.h"
 #include "ui/Resources.h"
-#include "ui/SoundPlayer.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -40,10 +40,7 @@ void CZellwickDlg::CheckTimeAlarm()
 
 void CZellwickDlg::PlayAlarmSound(const std::wstring& path, int id)
 {
-    if (path.empty())
-        m_sound.PlayResource(id);
-    else
-        m_sound.PlayFile(QString::fromStdWString(path));
+    ::PlayAlarmSound(m_sound, m_app, path, id);
 }
 
 void CZellwickDlg::PlaceAlarmIcons()

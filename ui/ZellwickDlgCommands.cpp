@@ -46,15 +46,22 @@ void CZellwickDlg::OnContextMenu(const QPoint& globalPos)
 void CZellwickDlg::OnSettings()
 {
     CDlgSettings dlg(m_app, m_sound, this, &m_prompts);
-    if (dlg.exec() != QDialog::Accepted)
+    const bool accepted = dlg.exec() == QDialog::Accepted;
+    // A colour picked and then cancelled is in the colour members already: the whole window
+    // shows it, not only the parts that happen to repaint (a ring around a round button).
+    ApplyTextColours();
+    update();
+    if (!accepted)
         return;
     // The dialog has stored everything; the window takes over what shows.
     ShowAlarmIndicators();
     ApplyBackground();
     SetOpacity(m_app.m_nOpacity);
     // The dialog refuses an empty history folder, so the nickname is all that can be missing.
-    if (!m_bRunning && !m_app.m_strNickname.empty())
+    if (!m_bRunning && !m_app.m_strNickname.empty()) {
         m_btnStart->setEnabled(true);
+        m_btnStart->SetTipText(QStringLiteral("Start timer"));
+    }
     ApplySize(m_app.m_nSize);
     ApplyTextColours();
     RefreshReadouts();

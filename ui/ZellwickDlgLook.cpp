@@ -51,11 +51,18 @@ constexpr const char* kLabelFace = "Arial";
 constexpr int kBold = 700;
 constexpr int kNormal = 400;
 
-void SetTextColour(QWidget* widget, std::uint32_t colorRef)
+void SetTextColour(QWidget* widget, const QColor& colour)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, FromColorRef(colorRef));
+    palette.setColor(QPalette::WindowText, colour);
     widget->setPalette(palette);
+}
+
+// Halfway to the background: still readable, plainly not the live look.
+QColor Dimmed(const QColor& text, const QColor& background)
+{
+    return QColor((text.red() + background.red()) / 2, (text.green() + background.green()) / 2,
+                  (text.blue() + background.blue()) / 2);
 }
 
 // As wide as the text needs, at least as wide as its place: a right-aligned label grows to the
@@ -126,13 +133,12 @@ void CZellwickDlg::RestoreSavedPosition()
 
 void CZellwickDlg::ApplyStartupSize()
 {
-    m_wpStartup = QRect(pos(), size());
     m_app.m_nSize = m_app.ReadViewSize();
-    // A larger window grows left and up by its growth: moving the base corner the other way
-    // first keeps the saved top-left corner where it was.
+    // A larger window grows left and up by its growth: moving the window the other way first
+    // keeps the saved top-left corner where it was.
     if (m_app.m_nSize == kMedium || m_app.m_nSize == kLarge) {
         const int shift = m_scale.ScaleX(kLooks[m_app.m_nSize].growth);
-        m_wpStartup.translate(shift, shift);
+        move(pos() + QPoint(shift, shift));
     }
     ApplySize(m_app.m_nSize);
 }
@@ -148,8 +154,11 @@ void CZellwickDlg::LayoutForSize(int growth, int fontBase, int size)
 {
     if (size == m_app.m_nAppliedSize)
         return;
-    // Always from the start-up place, not from where the window has been dragged since.
-    QRect window(m_wpStartup.topLeft(), m_rcTemplate.size());
+    // Around where the window stands now: from the corner the Small window would have there.
+    const int applied = m_app.m_nAppliedSize == kMedium || m_app.m_nAppliedSize == kLarge
+                            ? m_scale.ScaleX(kLooks[m_app.m_nAppliedSize].growth)
+                            : 0;
+    QRect window(pos() + QPoint(applied, applied), m_rcTemplate.size());
     if (size == kMedium || size == kLarge)
         window.adjust(-growth, -growth, growth, 0);
     setFixedSize(window.size());
@@ -165,6 +174,7 @@ void CZellwickDlg::LayoutForSize(int growth, int fontBase, int size)
     PlaceAlarmIcons();
     setMask(m_rgnWindow);
     m_app.m_nAppliedSize = size;
+    m_bVppFontStale = true;
 }
 
 void CZellwickDlg::PlaceControls(int w, int h)
@@ -195,7 +205,9 @@ void CZellwickDlg::SetLayoutFonts(int fontBase)
     m_stTime->setFont(CellFont(times, fontBase + 6, kBold));
     m_stHandsLabel->setFont(CellFont(arial, fontBase, kNormal));
     m_stVppLabel->setFont(CellFont(arial, fontBase, kNormal));
-    m_stHands->setFont(CellFont(times, fontBase + 10, kBold));
+    QFont hands = CellFont(times, fontBase + 10, kBold);
+    hands.setStrikeOut(m_bCountingWarning);
+    m_stHands->setFont(hands);
     m_stVpp->setFont(CellFont(times, fontBase + 16, kBold));
 }
 
@@ -210,11 +222,15 @@ void CZellwickDlg::LoadSkins(int size)
 
 void CZellwickDlg::ApplyTextColours()
 {
-    SetTextColour(m_stTime, m_app.m_crColorText);
-    SetTextColour(m_stHands, m_app.m_crColorText2);
-    SetTextColour(m_stHandsLabel, m_app.m_crColorText2);
-    SetTextColour(m_stVpp, m_app.m_crColorText3);
-    SetTextColour(m_stVppLabel, m_app.m_crColorText3);
+    // A paused period's time and hands that are not being counted are drawn dimmed.
+    const QColor background = FromColorRef(m_app.m_crColorBg);
+    const QColor time = FromColorRef(m_app.m_crColorText);
+    const QColor hands = FromColorRef(m_app.m_crColorText2);
+    SetTextColour(m_stTime, m_bPaused ? Dimmed(time, background) : time);
+    SetTextColour(m_stHands, m_bCountingWarning ? Dimmed(hands, background) : hands);
+    SetTextColour(m_stHandsLabel, hands);
+    SetTextColour(m_stVpp, FromColorRef(m_app.m_crColorText3));
+    SetTextColour(m_stVppLabel, FromColorRef(m_app.m_crColorText3));
 }
 
 void CZellwickDlg::ApplyBackground()
@@ -237,8 +253,7 @@ void CZellwickDlg::SetOpacity(int percent)
     if (m_translucency == Translucency::Unsupported && percent < 100 && !m_bLayeringReported) {
         m_bLayeringReported = true;
         // At start-up the window is not placed yet: then the message stands on its own.
-        m_prompts.Message(isVisible() ? this : nullptr,
-                          QStringLiteral("Layering is not supported in this version of Windows"),
+        m_prompts.Message(isVisible() ? this : nullptr, QString::fromLatin1(kLayeringMessage),
                           DialogPrompts::Icon::Warning);
     }
     Redraw();
@@ -272,9 +287,28 @@ void CZellwickDlg::closeEvent(QCloseEvent* event)
 void CZellwickDlg::mousePressEvent(QMouseEvent* event)
 {
     // The window has no caption: it is dragged by its body. Buttons take their own presses.
-    if (event->button() == Qt::LeftButton && windowHandle() && windowHandle()->startSystemMove()) {
+    // The window system moves it where it can; elsewhere the window follows the mouse itself.
+    if (event->button() == Qt::LeftButton) {
+        if (!windowHandle() || !windowHandle()->startSystemMove())
+            m_dragOffset = event->globalPosition().toPoint() - pos();
         event->accept();
         return;
     }
     QDialog::mousePressEvent(event);
+}
+
+void CZellwickDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragOffset && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - *m_dragOffset);
+        event->accept();
+        return;
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+void CZellwickDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_dragOffset.reset();
+    QDialog::mouseReleaseEvent(event);
 }

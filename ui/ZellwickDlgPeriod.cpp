@@ -8,6 +8,7 @@
 #include "ui/CxSkinButton.h"
 #include "ui/WindowLook.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QTimerEvent>
 
@@ -24,12 +25,10 @@ void CZellwickDlg::OnStart()
     m_app.WriteLog(L"Path = " + m_app.m_strHistoryPath);
 
     StopWatchingHistoryFolder();
-    const std::uint32_t error = m_handler.Follow(m_watcher, m_app.m_strHistoryPath, m_clock.Now());
-    // The period runs all the same: the time counts, only no hands are.
-    if (error != 0)
-        m_app.WriteLog(L"Failed to start watch:\n" + CDirectoryChangeWatcher::ErrorText(error));
-    else
-        m_strWatchedPath = m_app.m_strHistoryPath;
+    m_strPeriodFolder = m_app.m_strHistoryPath;
+    // The period runs all the same: the time counts, and the watch is tried again at every
+    // display update.
+    StartWatch(true);
 
     m_stTime->hide();
     m_stHands->hide();
@@ -56,6 +55,64 @@ void CZellwickDlg::OnStart()
     m_btnStop->setChecked(false);
     m_btnPause->show();
     RefreshReadouts();
+    ShowCountingProblem();
+}
+
+bool CZellwickDlg::StartWatch(bool bAtStart)
+{
+    // At Start the watch comes before the scan, so that a file made in that moment is read
+    // from its start; a retry finds a folder whose every file is new (RetryWatch).
+    const std::uint32_t error = bAtStart
+                                    ? m_handler.Follow(m_watcher, m_strPeriodFolder, m_clock.Now())
+                                    : m_watcher.WatchDirectory(m_strPeriodFolder, &m_handler);
+    if (error == 0) {
+        m_strWatchedPath = m_strPeriodFolder;
+        m_strWatchProblem.clear();
+        return true;
+    }
+    const std::wstring reason = CDirectoryChangeWatcher::ErrorText(error);
+    if (bAtStart)
+        m_app.WriteLog(L"Failed to start watch:\n" + reason);
+    const QString folder = QString::fromStdWString(m_strPeriodFolder);
+    if (!QFileInfo::exists(folder)) {
+        m_strWatchProblem = QStringLiteral("History folder not found: %1").arg(folder);
+    } else {
+        m_strWatchProblem = QStringLiteral("Cannot watch the history folder %1: %2")
+                                .arg(folder, QString::fromStdWString(reason).simplified());
+    }
+    return false;
+}
+
+// The folder may come into being after Start: the client makes it with the first hand. What
+// it holds by then was all written during the period, so it is read from its start. Watched
+// first, then listed: a file made in between is both reported and listed, and the handler
+// knows it for the file it already reads.
+void CZellwickDlg::RetryWatch()
+{
+    if (!StartWatch(false))
+        return;
+    m_app.WriteLog(L"Watch started: " + m_strPeriodFolder);
+    FileOffsetMap present;
+    ::ScanHistoryFolder(m_strPeriodFolder, present, m_clock.Now());
+    for (const auto& entry : present) {
+        m_handler.OnFileAdded(entry.first);
+        m_handler.OnFileModified(entry.first);
+    }
+}
+
+void CZellwickDlg::ShowCountingProblem()
+{
+    QString problem = m_strWatchProblem;
+    if (problem.isEmpty() && m_bRunning)
+        problem = QString::fromStdWString(m_handler.CountingProblem());
+    setToolTip(problem);
+    m_bCountingWarning = !problem.isEmpty();
+    QFont font = m_stHands->font();
+    if (font.strikeOut() != m_bCountingWarning) {
+        font.setStrikeOut(m_bCountingWarning);
+        m_stHands->setFont(font);
+    }
+    ApplyTextColours();
 }
 
 void CZellwickDlg::OnPause()
@@ -66,6 +123,7 @@ void CZellwickDlg::OnPause()
     m_bPaused = !m_bPaused;
     if (m_bPaused)
         m_timePauseBegin = m_clock.Now();
+    ApplyTextColours();
     RefreshReadouts();
 }
 
@@ -94,13 +152,10 @@ void CZellwickDlg::OnStop()
     // the next period.
     m_btnPause->setChecked(false);
     m_bPaused = false;
+    m_strWatchProblem.clear();
+    ShowCountingProblem();
     m_btnStart->show();
     RefreshReadouts();
-}
-
-void CZellwickDlg::ScanHistoryFolder(std::wstring folder)
-{
-    ::ScanHistoryFolder(folder, m_mapFileOffsets, m_clock.Now());
 }
 
 void CZellwickDlg::StopWatchingHistoryFolder()
@@ -175,6 +230,8 @@ int CZellwickDlg::VppFontHeightFor(int nAppliedSize, double dVpp)
 
 void CZellwickDlg::UpdateDisplay()
 {
+    if (!m_strWatchProblem.isEmpty())
+        RetryWatch();
     m_stTime->hide();
     const std::int64_t elapsed = m_clock.Now() - m_timeStart;
     const std::int64_t minutes = elapsed / 60;
@@ -189,7 +246,7 @@ void CZellwickDlg::UpdateDisplay()
         m_nHands = m_app.m_nHandCount;
         const int height = VppFontHeightFor(m_app.m_nAppliedSize, m_app.m_dVpp);
         const bool topTier = m_app.m_dVpp >= 100000;
-        if (topTier || height != m_nVppFontHeight)
+        if (topTier || height != m_nVppFontHeight || m_bVppFontStale)
             SetVppFont(height);
         m_strVpp = topTier ? QString::asprintf("%.1f", m_app.m_dVpp)
                            : QString::asprintf("%.2f", m_app.m_dVpp);
@@ -197,14 +254,20 @@ void CZellwickDlg::UpdateDisplay()
         m_stVpp->show();
         CheckHandsAlarm();
         CheckVppAlarm();
+    } else if (m_bVppFontStale) {
+        m_stVpp->hide();
+        SetVppFont(VppFontHeightFor(m_app.m_nAppliedSize, m_app.m_dVpp));
+        m_stVpp->show();
     }
     CheckTimeAlarm();
+    ShowCountingProblem();
     RefreshReadouts();
 }
 
 void CZellwickDlg::SetVppFont(int height)
 {
     m_nVppFontHeight = height;
+    m_bVppFontStale = false;
     m_stVpp->setFont(CellFont(QString::fromLatin1(kReadoutFace), m_scale.ScaleY(height), 700));
 }
 
