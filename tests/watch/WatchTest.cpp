@@ -324,10 +324,12 @@ TEST_F(WatcherTest, WatchersShareTheWindowOrDeliverOnAThreadOfTheirOwn)
     TempDir two;
     RecordingHandler other;
     Watch(Dir());
+    const QObject* window = CDelayedNotificationWindow::SharedWindow();
     {
         CDirectoryChangeWatcher second;
         ASSERT_EQ(second.WatchDirectory(two.wpath(), &other), 0u);
         EXPECT_EQ(CDelayedNotificationWindow::SharedCount(), 2);
+        EXPECT_EQ(CDelayedNotificationWindow::SharedWindow(), window);
         WriteFile(two / "b.txt", "x");
         WriteFile(m_dir / "a.txt", "x");
         ASSERT_TRUE(other.WaitForCall("modified", (two / "b.txt").wstring()));
