@@ -476,6 +476,31 @@ TEST(FollowFaults, AFileDeletedWhileItIsReadKeepsWhatWasReadAndLogsOnce)
               std::vector<std::wstring>{ReadErrorLine(ENOENT, observer.file)});
 }
 
+// Read as another user: the denied file is logged once and shown until it reads again.
+TEST(FollowFaults, AFileThatMayNotBeReadIsShownUntilItReadsAgain)
+{
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all);
+    const fs::path file = dir / "HH private.txt";
+    const int status = RunAsOtherUser([&] {
+        WriteFile(file, Hands(2));
+        fs::permissions(file, fs::perms::none);
+        Follower follower;
+        follower.AddedAndModified(file);
+        if (follower.m_nHandCount != 0 || follower.Offset(file) != 0 ||
+            follower.m_log.m_lines != std::vector<std::wstring>{ReadErrorLine(EACCES, file)})
+            return 1;
+        if (!follower.m_handler.CountingProblem().starts_with(L"Cannot read " + Key(file)))
+            return 2;
+        fs::permissions(file, fs::perms::owner_read);
+        follower.m_handler.OnFileModified(Key(file));
+        return follower.m_nHandCount == 2 && follower.m_handler.CountingProblem().empty() ? 0 : 3;
+    });
+    if (status < 0)
+        GTEST_SKIP() << "cannot run a check as another user here";
+    EXPECT_EQ(status, 0);
+}
+
 TEST(FollowFaults, ABinaryFileWithATxtNameIsReportedOnceAndCountsNothing)
 {
     TempDir dir;

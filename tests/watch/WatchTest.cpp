@@ -2,6 +2,8 @@
 
 #include "tests/support/TestSupport.h"
 #include "watch/DelayedDirectoryChangeHandler.h"
+#include "watch/DelayedNotificationThread.h"
+#include "watch/DelayedNotificationWindow.h"
 #include "watch/DirectoryChangeWatcher.h"
 #include "watch/InotifyTree.h"
 #include "watch/PathText.h"
@@ -17,6 +19,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <sys/inotify.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -119,10 +124,21 @@ private:
     std::vector<Call> m_calls;
 };
 
+class HookedWatcher : public CDirectoryChangeWatcher
+{
+public:
+    ~HookedWatcher() override { UnwatchAll(); }
+    std::vector<std::pair<std::string, std::thread::id>> hooks; // read once the worker ended
+
+protected:
+    void OnWorkerStart() override { hooks.emplace_back("start", std::this_thread::get_id()); }
+    void OnWorkerExit() override { hooks.emplace_back("exit", std::this_thread::get_id()); }
+};
+
 class WatcherTest : public ::testing::Test
 {
 protected:
-    CDirectoryChangeWatcher m_watcher; // goes after the handler, as in the window
+    HookedWatcher m_watcher; // goes after the handler, as in the window
     RecordingHandler m_handler;
     TempDir m_dir;
     std::wstring Dir() const { return m_dir.wpath(); }
@@ -162,6 +178,10 @@ TEST_F(WatcherTest, AWatchIsNamedByItsPathAndTheWorkerEndsWithUnwatchAll)
     Watch(Dir());
     EXPECT_TRUE(m_watcher.UnwatchAll());
     EXPECT_FALSE(m_watcher.IsWatching(Dir()));
+    ASSERT_EQ(m_watcher.hooks.size(), 2u); // both hooks on the worker, once each
+    EXPECT_EQ(m_watcher.hooks[0].first + m_watcher.hooks[1].first, "startexit");
+    EXPECT_EQ(m_watcher.hooks[0].second, m_watcher.hooks[1].second);
+    EXPECT_NE(m_watcher.hooks[0].second, std::this_thread::get_id());
     EXPECT_EQ(m_handler.BoundWatcher(), nullptr);
     Watch(Dir());
     WriteFile(m_dir / "a.txt", "x");
@@ -297,6 +317,50 @@ TEST_F(WatcherTest, ChangesMadeWhileEventsWereLostAreAllReported)
     EXPECT_TRUE(WaitFor([&] { return m_handler.Count("modified", PathOf("new/n1.txt")) == 2; }));
 }
 
+// Watchers share the window, which stays while one of them lives; or they deliver on a
+// message thread of their own, here without a watch-stopped notice.
+TEST_F(WatcherTest, WatchersShareTheWindowOrDeliverOnAThreadOfTheirOwn)
+{
+    TempDir two;
+    RecordingHandler other;
+    Watch(Dir());
+    const QObject* window = CDelayedNotificationWindow::SharedWindow();
+    {
+        CDirectoryChangeWatcher second;
+        ASSERT_EQ(second.WatchDirectory(two.wpath(), &other), 0u);
+        EXPECT_EQ(CDelayedNotificationWindow::SharedCount(), 2);
+        EXPECT_EQ(CDelayedNotificationWindow::SharedWindow(), window);
+        WriteFile(two / "b.txt", "x");
+        WriteFile(m_dir / "a.txt", "x");
+        ASSERT_TRUE(other.WaitForCall("modified", (two / "b.txt").wstring()));
+    }
+    WriteFile(m_dir / "c.txt", "x");
+    ASSERT_TRUE(m_handler.WaitForCall("modified", PathOf("c.txt")));
+    EXPECT_THAT(Summary(), ElementsAre("started . 0", "added a.txt", "modified a.txt",
+                                       "added c.txt", "modified c.txt"));
+    for (const auto& call : m_handler.Calls())
+        EXPECT_EQ(call.thread, std::this_thread::get_id()) << call.what;
+
+    CDirectoryChangeWatcher threaded(false, FILTER_FILE_NAME_ONLY | FILTER_NO_STOP_NOTICE);
+    ASSERT_EQ(threaded.WatchDirectory(two.wpath(), &other), 0u);
+    EXPECT_TRUE(CDelayedNotificationThread::ThreadRunning());
+    WriteFile(two / "d.txt", "x");
+    ASSERT_TRUE(other.WaitForCall("modified", (two / "d.txt").wstring()));
+    EXPECT_TRUE(threaded.UnwatchDirectory(two.wpath()));
+    EXPECT_THAT(other.Summary(two.wpath()),
+                ElementsAre("started . 0", "added b.txt", "modified b.txt", "stopped .",
+                            "started . 0", "added d.txt", "modified d.txt"));
+    const auto calls = other.Calls();
+    const auto stop = std::find_if(calls.begin(), calls.end(),
+                                   [](const auto& call) { return call.what == "stopped"; });
+    ASSERT_NE(stop, calls.end());
+    for (auto call = stop + 1; call != calls.end(); ++call) {
+        EXPECT_NE(call->thread, std::this_thread::get_id());
+        EXPECT_EQ(call->thread, (stop + 1)->thread);
+    }
+    EXPECT_TRUE(WaitFor([] { return !CDelayedNotificationThread::ThreadRunning(); }));
+}
+
 using Wrapper = CDelayedDirectoryChangeHandler;
 
 // Changes queued from the worker's side pass the filter as its flags and patterns say.
@@ -398,19 +462,38 @@ bool WriteSystemFile(const std::string& file, const std::string& text)
     return written;
 }
 
+// Root of a user namespace of its own, whose inotify limits it may set and where it may mount.
+bool EnterOwnUserNamespace()
+{
+    const uid_t uid = ::geteuid();
+    return ::unshare(CLONE_NEWUSER) == 0 &&
+           WriteSystemFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1\n");
+}
+
+// The check runs in a forked child without gtest; 0 passes, 77 means the system does not allow it.
+void ExpectInChild(const std::function<int()>& check, const char* unavailable)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(check());
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << unavailable;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 // Out of watches (own user namespace): the rest is watched, the subfolder named and tried again.
 TEST(InotifyTree, ASubfolderWithoutAWatchIsNamedOnceAndTriedAgain)
 {
     TempDir dir;
     for (const char* name : {"s1/a.txt", "s2/b.txt", "s3/c.txt"})
         WriteFile(dir / name, "x");
-    const uid_t uid = ::geteuid();
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const auto check = [&] {
-            if (::unshare(CLONE_NEWUSER) != 0 ||
-                !WriteSystemFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1\n") ||
+    ExpectInChild(
+        [&] {
+            if (!EnterOwnUserNamespace() ||
                 !WriteSystemFile("/proc/sys/user/max_inotify_watches", "2\n"))
                 return 77;
             std::unique_ptr<InotifyTree> tree;
@@ -441,15 +524,114 @@ TEST(InotifyTree, ASubfolderWithoutAWatchIsNamedOnceAndTriedAgain)
             WriteSystemFile("/proc/sys/user/max_inotify_watches", "0\n");
             std::unique_ptr<InotifyTree> none;
             return InotifyTree::Open(dir.path().string() + "/" + unwatched, none) == ENOSPC ? 0 : 5;
-        };
-        ::_exit(check());
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77)
-        GTEST_SKIP() << "user namespaces are not available here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        },
+        "user namespaces are not available here");
+}
+
+// Out of descriptors: the watch returns the error and keeps none of them.
+TEST(InotifyTree, RunningOutOfDescriptorsIsAnErrorThatLeaksNothing)
+{
+    TempDir dir;
+    const auto openCount = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    ExpectInChild(
+        [&] {
+            CDirectoryChangeWatcher watcher;
+            CDirectoryChangeHandler handler;
+            if (watcher.WatchDirectory((dir / "missing").wstring(), &handler) != 161)
+                return 3;
+            rlimit limit{};
+            if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+                return 77;
+            limit.rlim_cur = 64;
+            if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+                return 77;
+            const auto before = openCount();
+            for (const int spare : {0, 1}) { // none for inotify, or none for listing the folder
+                std::vector<int> taken;
+                for (int fd = ::open("/dev/null", O_RDONLY); fd >= 0;
+                     fd = ::open("/dev/null", O_RDONLY))
+                    taken.push_back(fd);
+                for (int i = 0; i < spare; ++i, taken.pop_back())
+                    ::close(taken.back());
+                const std::uint32_t result = watcher.WatchDirectory(dir.wpath(), &handler);
+                for (const int fd : taken)
+                    ::close(fd);
+                if (result != EMFILE || watcher.IsWatching(dir.wpath()))
+                    return 1;
+                if (openCount() != before)
+                    return 2;
+            }
+            return 0;
+        },
+        "cannot lower the open-file limit here");
+}
+
+// In a mount namespace of its own: the root unmounted ends the tree.
+TEST(InotifyTree, AnUnmountedRootEndsTheTree)
+{
+    TempDir dir;
+    const std::string mountPoint = (dir / "mnt").string();
+    fs::create_directories(mountPoint);
+    ExpectInChild(
+        [&] {
+            if (!EnterOwnUserNamespace() || ::unshare(CLONE_NEWNS) != 0 ||
+                ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                ::mount("none", mountPoint.c_str(), "tmpfs", 0, nullptr) != 0)
+                return 77;
+            WriteFile(fs::path(mountPoint) / "a.txt", "x");
+            std::unique_ptr<InotifyTree> tree;
+            if (InotifyTree::Open(mountPoint, tree) != 0 ||
+                ::umount2(mountPoint.c_str(), MNT_DETACH) != 0)
+                return 1;
+            InotifyTree::Changes changes;
+            int result = 0;
+            for (int i = 0; i < 10 && result == 0; ++i)
+                result = tree->ReadEvents(changes);
+            return result == ENODEV ? 0 : 2;
+        },
+        "mount namespaces are not available here");
+}
+
+// As another user: a subfolder that may not be read is left out, a root that may not be read
+// is an error.
+TEST(InotifyTree, FoldersWithoutPermissionAreLeftOut)
+{
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms(0755));
+    WriteFile(dir / "open" / "a.txt", "x");
+    WriteFile(dir / "closed" / "b.txt", "x");
+    fs::permissions(dir / "closed", fs::perms::owner_all);
+    const int status = RunAsOtherUser([&] {
+        std::unique_ptr<InotifyTree> tree;
+        if (InotifyTree::Open(dir.path().string(), tree) != 0 || !tree->Knows("open/a.txt") ||
+            tree->Knows("closed/b.txt") || tree->FolderCount() != 2)
+            return 1;
+        std::unique_ptr<InotifyTree> closed;
+        return InotifyTree::Open((dir / "closed").string(), closed) == EACCES ? 0 : 2;
+    });
+    if (status < 0)
+        GTEST_SKIP() << "cannot run a check as another user here";
+    EXPECT_EQ(status, 0);
+}
+
+// With room for one event per read, a move's two halves arrive in two reads: one rename.
+TEST(InotifyTree, ARenameSplitAcrossTwoReadsIsPaired)
+{
+    TempDir dir;
+    WriteFile(dir / "a.txt", "x");
+    std::unique_ptr<InotifyTree> tree;
+    ASSERT_EQ(InotifyTree::Open(dir.path().string(), tree, sizeof(inotify_event) + 16), 0);
+    fs::rename(dir / "a.txt", dir / "b.txt");
+    InotifyTree::Changes changes;
+    ASSERT_EQ(tree->ReadEvents(changes), 0);
+    EXPECT_TRUE(changes.empty());
+    ASSERT_EQ(tree->ReadEvents(changes), 0);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].kind, ChangeKind::Renamed);
+    EXPECT_EQ(changes[0].path + " -> " + changes[0].newPath, "a.txt -> b.txt");
+    EXPECT_TRUE(tree->Knows("b.txt") && !tree->Knows("a.txt"));
 }
 
 } // namespace
