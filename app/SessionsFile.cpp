@@ -109,7 +109,8 @@ bool AppendSession(const fs::path& file, const SessionRecord& record, std::strin
     }
     std::string bytes;
     if (status.st_size == 0) {
-        bytes = std::string(kSessionsHeader) + '\n';
+        bytes = kSessionsHeader;
+        bytes += '\n';
     } else {
         char last = '\n';
         if (::pread(fd.get(), &last, 1, status.st_size - 1) == 1 && last != '\n')
@@ -181,5 +182,7 @@ std::string DamagedLinesText(const SessionsRead& read, const fs::path& file)
         text += (i ? ", " : "") + std::to_string(read.damagedLines[i]);
     if (read.damagedLines.size() > kNamed)
         text += " and " + std::to_string(read.damagedLines.size() - kNamed) + " more";
-    return text + " of " + file.string();
+    text += " of ";
+    text += file.string();
+    return text;
 }

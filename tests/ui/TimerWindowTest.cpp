@@ -667,7 +667,13 @@ TEST_F(SessionsTest, EveryWayAPeriodEndsKeepsItAsOneRecord)
     QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::Received, m_dlg.get(), &Dlg::EndBySignal);
     // The signal comes while the settings dialog is open: it is cancelled, and the window ends.
-    WhenModalOpens<CDlgSettings>([](CDlgSettings&) { std::raise(SIGTERM); });
+    WhenModalOpens<CDlgSettings>([](CDlgSettings& dialog) {
+        std::raise(SIGTERM);
+        QTimer::singleShot(2000, &dialog, [&dialog] {
+            ADD_FAILURE() << "the signal left the settings dialog open";
+            dialog.reject();
+        });
+    });
     MenuItem(0)->trigger();
     EXPECT_FALSE(m_dlg->isVisible());
     EXPECT_TRUE(Logged("Ending on signal SIGTERM"));
