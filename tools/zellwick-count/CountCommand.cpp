@@ -144,8 +144,8 @@ std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& ar
 const char* CountHelpText()
 {
     return R"(Usage: zellwick-count [--hero NICK] [--json] [--log FILE] [--jobs N] [PATH...]
-       zellwick-count --follow FOLDER [--hero NICK] [--json] [--log FILE]
-       zellwick-count --sessions [--json] [--from DAY] [--to DAY] [FILE]
+  or:  zellwick-count --follow FOLDER [--hero NICK] [--json] [--log FILE]
+  or:  zellwick-count --sessions [--json] [--from DAY] [--to DAY] [FILE]
 
 Counts the hands in PokerStars hand-history files and the VPP the hero earned in them, the
 way Zellwick counts them while you play: each file is read from its start and analysed as

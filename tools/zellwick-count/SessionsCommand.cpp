@@ -18,7 +18,8 @@ int RunSessionsCommand(const CountCommand& command)
     }
     const SessionsRead read = ReadSessions(file);
     if (!read.error.empty()) {
-        std::fprintf(stderr, "zellwick-count: %s\n", read.error.c_str());
+        std::fprintf(stderr, "zellwick-count: cannot read %s: %s\n", file.c_str(),
+                     read.error.c_str());
         return 1;
     }
     if (!read.damagedLines.empty())

@@ -27,10 +27,27 @@ std::string PerHour(std::int64_t vppCents, std::int64_t playSeconds)
     return cents ? FormatVpp(*cents) : "-";
 }
 
-// "2026-12-07 21:05" on the moment's own clock.
-std::string DayAndMinute(const LocalTime& time)
+// "21:05" on the moment's own clock.
+std::string Minute(const LocalTime& time)
 {
-    return time.Date() + ' ' + time.Iso().substr(11, 5);
+    return time.Iso().substr(11, 5);
+}
+
+// Days since the epoch on the moment's own clock.
+std::int64_t DayNumber(const LocalTime& time)
+{
+    const std::int64_t seconds = static_cast<std::int64_t>(time.utc) + time.offsetSeconds;
+    return seconds / 86400 - (seconds % 86400 < 0 ? 1 : 0);
+}
+
+// "22:40", or "01:20 +1" for a session that ended a day after the one it began on.
+std::string EndTime(const SessionRecord& session)
+{
+    std::string text = Minute(session.end);
+    const std::int64_t later = DayNumber(session.end) - DayNumber(session.start);
+    if (later != 0)
+        text.append(later > 0 ? " +" : " ").append(std::to_string(later));
+    return text;
 }
 
 std::vector<Cell> Header(const char* first, const char* second, bool secondLeft)
@@ -120,12 +137,9 @@ std::string FormatSessionsTable(const SessionsReport& report)
     if (!report.sessions.empty()) {
         rows.push_back(Header("START", "END", true));
         for (const SessionRecord& session : report.sessions) {
-            std::string end = DayAndMinute(session.end);
-            // The end's day only when it is another.
-            if (session.end.Date() == session.start.Date())
-                end.erase(0, end.find(' ') + 1);
-            rows.push_back(Figures(Cell(DayAndMinute(session.start), true), Cell(end, true),
-                                   session.playSeconds, session.hands, session.vppCents));
+            rows.push_back(Figures(Cell(session.start.Date() + ' ' + Minute(session.start), true),
+                                   Cell(EndTime(session), true), session.playSeconds, session.hands,
+                                   session.vppCents));
         }
         rows.emplace_back();
         rows.push_back(Header("DAY", "SESSIONS", false));
