@@ -19,6 +19,7 @@ std::string IsolateUserFolders()
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
     ::unsetenv("XDG_STATE_HOME"); // a log that cannot sit beside the program goes to the home
+    ::unsetenv("XDG_DATA_HOME");  // the sessions file too
     return pattern;
 }
 
