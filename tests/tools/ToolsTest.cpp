@@ -95,6 +95,12 @@ QJsonObject ParseJson(const std::string& text)
     return document.object();
 }
 
+// The JSON text in one canonical form (keys sorted, no blanks), so a difference reads plainly.
+std::string Compact(const std::string& json)
+{
+    return QJsonDocument(ParseJson(json)).toJson(QJsonDocument::Compact).toStdString();
+}
+
 struct Recorder : HandHistoryParser::Observer
 {
     void OnHandEvaluated(const HandLines& hand, const HandFacts& facts, int nVppCents) override
@@ -301,7 +307,8 @@ TEST(Commands, HelpNamesTheOptionsAndAMistakeSaysWhatIsWrongWithStatus2)
 {
     for (const std::string option : {"--seed", "--hands", "--hero", "--truth", "--append-every"})
         EXPECT_NE(RunTool("zellwick-genhands", "--help").out.find(option), std::string::npos);
-    for (const std::string option : {"--hero", "--json", "--log", "--jobs", "--follow"})
+    for (const std::string option :
+         {"--hero", "--json", "--log", "--jobs", "--follow", "--sessions", "--from", "--to"})
         EXPECT_NE(RunTool("zellwick-count", "--help").out.find(option), std::string::npos);
     // clang-format off
     const std::tuple<const char*, const char*, const char*> mistakes[] = {
@@ -309,7 +316,10 @@ TEST(Commands, HelpNamesTheOptionsAndAMistakeSaysWhatIsWrongWithStatus2)
         {"zellwick-genhands", "--hands 3 --stakes 0.03/0.06", "0.01/0.02"}, // the levels listed
         {"zellwick-genhands", "--append-every 1", "--out"}, {"zellwick-count", "--hero", "--hero needs"},
         {"zellwick-count", "--frobnicate x", "--frobnicate"}, {"zellwick-count", "--jobs 0 --hero H /", "--jobs"},
-        {"zellwick-count", "", "no nickname"}, {"zellwick-count", "--hero Hero", "no history folder"}};
+        {"zellwick-count", "", "no nickname"}, {"zellwick-count", "--hero Hero", "no history folder"},
+        {"zellwick-count", "--sessions --from 2026-02-30", "--from"}, {"zellwick-count", "--to 2026-12-01", "--sessions"},
+        {"zellwick-count", "--sessions --from 2026-12-02 --to 2026-12-01", "after"},
+        {"zellwick-count", "--sessions --hero H", "--hero"}, {"zellwick-count", "--sessions a b", "one FILE"}};
     // clang-format on
     for (const auto& [tool, args, named] : mistakes) {
         const ToolRun run = RunTool(tool, args);
@@ -411,6 +421,111 @@ TEST(CountReport, TheTableIsAlignedWithTwoDecimalsAndJsonGivesEveryPathBack)
 ],
  "total": {"hands": 6021, "vpp_cents": 123443, "files": 3}}
 )");
+}
+
+// A sessions file as the window keeps it, with a line a crash cut short.
+const char* const kSessions =
+    "start,end,play_seconds,hands,vpp_hundredths,nickname,history_folder\n"
+    "2026-11-30T23:15:00+01:00,2026-12-01T01:20:05+01:00,7205,402,5188,Hero,/hh\n"
+    "2026-12-01T20:05:00+01:00,2026-12-01T22:40:12+01:00,9012,412,6123,Hero,/hh\n"
+    "2026-12-01T23:59:00+01:00,2026-12\n"
+    // Played in New York: the next day in UTC, still the first of December there.
+    "2026-12-01T19:30:00-05:00,2026-12-01T21:00:00-05:00,5400,300,3001,\"Hero, on tour\",/h\n"
+    "2026-12-02T10:00:00+01:00,2026-12-02T10:00:30+01:00,0,0,0,Hero,/hh\n";
+
+TEST(SessionsCommand, TheSessionsAndTheirTotalsPerDayMonthAndOverallAsTextAndJson)
+{
+    TempDir folder;
+    const fs::path file = folder / "sessions.csv";
+    WriteFile(file, kSessions);
+    const ToolRun text = RunTool("zellwick-count", "--sessions " + Quote(file.string()));
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.err, "zellwick-count: Skipped damaged line 4 of " + file.string() + "\n");
+    // Rates of 24.459 and 20.006 points an hour round half up.
+    EXPECT_EQ(text.out, "START             END       PLAY  HANDS     VPP  VPP/H\n"
+                        "2026-11-30 23:15  01:20 +1  2:00    402   51.88  25.92\n"
+                        "2026-12-01 20:05  22:40     2:30    412   61.23  24.46\n"
+                        "2026-12-01 19:30  21:00     1:30    300   30.01  20.01\n"
+                        "2026-12-02 10:00  10:00     0:00      0    0.00      -\n"
+                        "\n"
+                        "DAY               SESSIONS  PLAY  HANDS     VPP  VPP/H\n"
+                        "2026-11-30               1  2:00    402   51.88  25.92\n"
+                        "2026-12-01               2  4:00    712   91.24  22.79\n"
+                        "2026-12-02               1  0:00      0    0.00      -\n"
+                        "\n"
+                        "MONTH             SESSIONS  PLAY  HANDS     VPP  VPP/H\n"
+                        "2026-11                  1  2:00    402   51.88  25.92\n"
+                        "2026-12                  3  4:00    712   91.24  22.79\n"
+                        "TOTAL                    4  6:00   1114  143.12  23.83\n");
+    const ToolRun json = RunTool("zellwick-count", "--json --sessions " + Quote(file.string()));
+    EXPECT_EQ(std::pair(json.status, json.err), std::pair(0, text.err));
+    const std::string hh = R"(, "nickname": "Hero", "history_folder": "/hh"},)";
+    EXPECT_EQ(Compact(json.out), Compact(R"({"file": ")" + file.string() + R"(", "sessions": [
+  {"start": "2026-11-30T23:15:00+01:00", "end": "2026-12-01T01:20:05+01:00", "play_seconds": 7205,
+   "hands": 402, "vpp_hundredths": 5188, "vpp_per_hour_hundredths": 2592)" +
+                                         hh + R"(
+  {"start": "2026-12-01T20:05:00+01:00", "end": "2026-12-01T22:40:12+01:00", "play_seconds": 9012,
+   "hands": 412, "vpp_hundredths": 6123, "vpp_per_hour_hundredths": 2446)" +
+                                         hh + R"(
+  {"start": "2026-12-01T19:30:00-05:00", "end": "2026-12-01T21:00:00-05:00", "play_seconds": 5400,
+   "hands": 300, "vpp_hundredths": 3001, "vpp_per_hour_hundredths": 2001,
+   "nickname": "Hero, on tour", "history_folder": "/h"},
+  {"start": "2026-12-02T10:00:00+01:00", "end": "2026-12-02T10:00:30+01:00", "play_seconds": 0,
+   "hands": 0, "vpp_hundredths": 0, "vpp_per_hour_hundredths": null)" +
+                                         hh.substr(0, hh.size() - 1) + R"(],
+ "days": [{"date": "2026-11-30", "sessions": 1, "play_seconds": 7205, "hands": 402,
+           "vpp_hundredths": 5188, "vpp_per_hour_hundredths": 2592},
+          {"date": "2026-12-01", "sessions": 2, "play_seconds": 14412, "hands": 712,
+           "vpp_hundredths": 9124, "vpp_per_hour_hundredths": 2279},
+          {"date": "2026-12-02", "sessions": 1, "play_seconds": 0, "hands": 0,
+           "vpp_hundredths": 0, "vpp_per_hour_hundredths": null}],
+ "months": [{"month": "2026-11", "sessions": 1, "play_seconds": 7205, "hands": 402,
+             "vpp_hundredths": 5188, "vpp_per_hour_hundredths": 2592},
+            {"month": "2026-12", "sessions": 3, "play_seconds": 14412, "hands": 712,
+             "vpp_hundredths": 9124, "vpp_per_hour_hundredths": 2279}],
+ "overall": {"sessions": 4, "play_seconds": 21617, "hands": 1114, "vpp_hundredths": 14312,
+             "vpp_per_hour_hundredths": 2383},
+ "damaged_lines": [4]})"));
+}
+
+TEST(SessionsCommand, FromAndToTakeWholeDaysNoFileYetIsNoSessionsAndAnUnreadableOneAnError)
+{
+    TempDir folder;
+    WriteFile(folder / "sessions.csv", kSessions);
+    const std::tuple<const char*, const char*, int> ranges[] = {
+        {"--from 2026-12-01", "2026-12-01 2026-12-02 ", 3},
+        {"--to 2026-12-01", "2026-11-30 2026-12-01 ", 3},
+        {"--from 2026-12-01 --to=2026-12-01", "2026-12-01 ", 2},
+        {"--from 2026-12-03", "", 0}};
+    for (const auto& [range, days, sessions] : ranges) {
+        const QJsonObject report =
+            ParseJson(RunTool("zellwick-count", "--sessions --json " + std::string(range) + " " +
+                                                    Quote((folder / "sessions.csv").string()))
+                          .out);
+        std::string dates;
+        for (const auto& day : report["days"].toArray())
+            dates += day.toObject()["date"].toString().toStdString() + " ";
+        EXPECT_EQ(dates, days) << range;
+        EXPECT_EQ(report["overall"].toObject()["sessions"].toInteger(), sessions) << range;
+    }
+    // The user's own file, not kept yet.
+    ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+    const ToolRun text = RunTool("zellwick-count", "--sessions");
+    const ToolRun json = RunTool("zellwick-count", "--sessions --json");
+    ::unsetenv("XDG_DATA_HOME");
+    const std::string file = (folder / "data" / "Zellwick" / "sessions.csv").string();
+    const std::string notice = "No sessions kept yet: " + file + " does not exist\n";
+    EXPECT_EQ(std::tuple(text.status, text.out, text.err), std::tuple(0, notice, std::string()));
+    EXPECT_EQ(std::pair(json.status, json.err), std::pair(0, notice));
+    EXPECT_EQ(Compact(json.out), Compact(R"({"file": ")" + file + R"(", "sessions": [],
+        "days": [], "months": [], "damaged_lines": [], "overall": {"sessions": 0,
+        "play_seconds": 0, "hands": 0, "vpp_hundredths": 0, "vpp_per_hour_hundredths": null}})"));
+    const ToolRun unreadable =
+        RunTool("zellwick-count", "--sessions " + Quote(folder.path().string()));
+    EXPECT_EQ(
+        std::tuple(unreadable.status, unreadable.out, unreadable.err),
+        std::tuple(1, std::string(),
+                   "zellwick-count: cannot read " + folder.path().string() + ": Is a directory\n"));
 }
 
 } // namespace

@@ -3,12 +3,14 @@
 #include "tools/zellwick-count/CountReport.h"
 #include "tools/zellwick-count/FollowCommand.h"
 #include "tools/zellwick-count/HistoryCount.h"
+#include "tools/zellwick-count/SessionsCommand.h"
 
 #include <QFile>
 #include <QSettings>
 #include <QString>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -16,11 +18,34 @@ namespace zellwick::count {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A day of the calendar written YYYY-MM-DD.
+bool IsDate(const std::string& text)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i != 4 && i != 7 && (text[i] < '0' || text[i] > '9'))
+            return false;
+    }
+    const auto number = [&](std::size_t at, std::size_t digits) {
+        return static_cast<unsigned>(std::stoul(text.substr(at, digits)));
+    };
+    return std::chrono::year_month_day(std::chrono::year(static_cast<int>(number(0, 4))),
+                                       std::chrono::month(number(5, 2)),
+                                       std::chrono::day(number(8, 2)))
+        .ok();
+}
+
+} // namespace
+
 std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& args,
                                               std::string& error)
 {
     CountCommand command;
     bool optionsEnded = false;
+    std::string countingOption; // one that --sessions cannot take
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -39,9 +64,14 @@ std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& ar
             command.json = true;
             continue;
         }
+        if (arg == "--sessions") {
+            command.sessions = true;
+            continue;
+        }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        if (name != "--hero" && name != "--log" && name != "--jobs" && name != "--follow") {
+        if (name != "--hero" && name != "--log" && name != "--jobs" && name != "--follow" &&
+            name != "--from" && name != "--to") {
             error = "unknown option " + name;
             return std::nullopt;
         }
@@ -54,6 +84,16 @@ std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& ar
             error = name + " needs a value";
             return std::nullopt;
         }
+        if (name == "--from" || name == "--to") {
+            if (!IsDate(value)) {
+                error = name + " needs a day as YYYY-MM-DD, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            (name == "--from" ? command.from : command.to) = value;
+            continue;
+        }
+        if (countingOption.empty())
+            countingOption = name;
         if (name == "--hero") {
             if (value.empty()) {
                 error = "--hero needs a nickname";
@@ -78,6 +118,22 @@ std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& ar
             command.jobs = static_cast<unsigned>(jobs);
         }
     }
+    if (command.sessions && !countingOption.empty()) {
+        error = "--sessions cannot be used with " + countingOption;
+        return std::nullopt;
+    }
+    if (command.sessions && command.paths.size() > 1) {
+        error = "--sessions takes one FILE at most";
+        return std::nullopt;
+    }
+    if (!command.sessions && (!command.from.empty() || !command.to.empty())) {
+        error = std::string(command.from.empty() ? "--to" : "--from") + " goes with --sessions";
+        return std::nullopt;
+    }
+    if (!command.from.empty() && !command.to.empty() && command.from > command.to) {
+        error = "--from " + command.from + " is after --to " + command.to;
+        return std::nullopt;
+    }
     if (!command.follow.empty() && !command.paths.empty()) {
         error = "--follow takes its folder alone, without another PATH";
         return std::nullopt;
@@ -88,7 +144,8 @@ std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& ar
 const char* CountHelpText()
 {
     return R"(Usage: zellwick-count [--hero NICK] [--json] [--log FILE] [--jobs N] [PATH...]
-       zellwick-count --follow FOLDER [--hero NICK] [--json] [--log FILE]
+  or:  zellwick-count --follow FOLDER [--hero NICK] [--json] [--log FILE]
+  or:  zellwick-count --sessions [--json] [--from DAY] [--to DAY] [FILE]
 
 Counts the hands in PokerStars hand-history files and the VPP the hero earned in them, the
 way Zellwick counts them while you play: each file is read from its start and analysed as
@@ -111,11 +168,24 @@ one block.
                --json). SIGINT (Ctrl+C) or SIGTERM ends it: the totals of the files that
                gave hands are printed as above, and the exit status is 0. --log FILE takes
                the follower's messages (otherwise they go to standard error).
+  --sessions [FILE]
+               list the play periods Zellwick kept in FILE (default: sessions.csv in
+               $XDG_DATA_HOME/Zellwick, or ~/.local/share/Zellwick), each with its start,
+               end, play time (h:mm), hands, VPP and VPP per hour, then the totals per day,
+               per month and overall. A period belongs to the day it began on, on the clock
+               it was played by. Damaged lines are named on standard error and skipped. With
+               --json: {"file": ..., "sessions": [...], "days": [...], "months": [...],
+               "overall": {...}, "damaged_lines": [...]}, VPP in hundredths
+  --from DAY, --to DAY
+               with --sessions: only the periods begun from or up to DAY (YYYY-MM-DD);
+               both days count
   --help       this text
 
 Exit status: 0 every path was counted; 1 a path was missing or unreadable (it is named on
 standard error, and the other files are counted all the same); 2 nothing could be counted
-(a mistake in the options, or no nickname or no folder given or set).
+(a mistake in the options, or no nickname or no folder given or set). With --sessions: 0
+listed (also when no file was kept yet); 1 the file could not be read; 2 a mistake in the
+options.
 )";
 }
 
@@ -169,6 +239,8 @@ bool AppendLog(const std::string& file, const std::vector<FileCount>& counts)
 
 int RunCountCommand(const CountCommand& command)
 {
+    if (command.sessions)
+        return RunSessionsCommand(command);
     std::string hero = command.hero;
     std::vector<fs::path> paths =
         command.follow.empty() ? command.paths : std::vector<fs::path>{command.follow};

@@ -18,6 +18,8 @@ struct CountCommand
     std::string logFile;          // empty: the analysis's log goes nowhere
     unsigned jobs = 0;            // 0: one per processor
     std::filesystem::path follow; // --follow: the folder to follow while the client writes
+    bool sessions = false;        // --sessions: the kept play periods; paths holds the file
+    std::string from, to;         // YYYY-MM-DD, both days included; empty: no limit
 };
 
 std::optional<CountCommand> ParseCountCommand(const std::vector<std::string>& args,
@@ -27,6 +29,7 @@ const char* CountHelpText();
 
 // Runs the command; returns the exit status: 0 every path counted, 1 a path could not be read
 // (the others are counted all the same), 2 nothing to do (a mistake, or no nickname or folder).
+// With --sessions: 0 listed, 1 the file could not be read, 2 no file given or known.
 int RunCountCommand(const CountCommand& command);
 
 } // namespace zellwick::count

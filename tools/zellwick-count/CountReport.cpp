@@ -1,6 +1,7 @@
 #include "tools/zellwick-count/CountReport.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zellwick::count {
 
@@ -62,11 +63,6 @@ std::string Printable(const std::string& bytes, std::size_t& width)
     return text;
 }
 
-void Pad(std::string& out, std::size_t width, std::size_t target)
-{
-    out.append(target > width ? target - width : 0, ' ');
-}
-
 } // namespace
 
 CountTotal Total(const std::vector<FileCount>& counts)
@@ -95,51 +91,58 @@ std::string FormatVpp(std::int64_t cents)
     return text;
 }
 
-std::string FormatTable(const std::vector<FileCount>& counts)
-{
-    struct Row
-    {
-        std::string name;
-        std::size_t width = 0;
-        std::string hands;
-        std::string vpp;
-    };
-    std::vector<Row> rows;
-    rows.push_back({"FILE", 4, "HANDS", "VPP"});
-    for (const FileCount& count : counts) {
-        if (count.error != 0)
-            continue;
-        Row row;
-        row.name = Printable(count.path.native(), row.width);
-        row.hands = std::to_string(count.hands);
-        row.vpp = FormatVpp(count.vppCents);
-        rows.push_back(row);
-    }
-    const CountTotal total = Total(counts);
-    Row last;
-    last.name = "TOTAL (" + std::to_string(total.files) + (total.files == 1 ? " file)" : " files)");
-    last.width = last.name.size();
-    last.hands = std::to_string(total.hands);
-    last.vpp = FormatVpp(total.vppCents);
-    rows.push_back(last);
+Cell::Cell(std::string cellText, bool toTheLeft)
+    : text(std::move(cellText)), width(text.size()), left(toTheLeft)
+{}
 
-    std::size_t nameWidth = 0, handsWidth = 0, vppWidth = 0;
-    for (const Row& row : rows) {
-        nameWidth = std::max(nameWidth, row.width);
-        handsWidth = std::max(handsWidth, row.hands.size());
-        vppWidth = std::max(vppWidth, row.vpp.size());
+Cell::Cell(std::string cellText, std::size_t columns, bool toTheLeft)
+    : text(std::move(cellText)), width(columns), left(toTheLeft)
+{}
+
+std::string AlignColumns(const std::vector<std::vector<Cell>>& rows)
+{
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (std::size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].width);
     }
     std::string out;
-    for (const Row& row : rows) {
-        out += row.name;
-        Pad(out, row.width, nameWidth + 2);
-        Pad(out, row.hands.size(), handsWidth);
-        out += row.hands;
-        Pad(out, row.vpp.size(), vppWidth + 2);
-        out += row.vpp;
+    for (const auto& row : rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            const Cell& cell = row[i];
+            if (i > 0)
+                out += "  ";
+            if (!cell.left)
+                out.append(widths[i] - cell.width, ' ');
+            out += cell.text;
+            // No blanks at the end of a line.
+            if (cell.left && i + 1 < row.size())
+                out.append(widths[i] - cell.width, ' ');
+        }
         out += '\n';
     }
     return out;
+}
+
+std::string FormatTable(const std::vector<FileCount>& counts)
+{
+    std::vector<std::vector<Cell>> rows;
+    rows.push_back({Cell("FILE", true), Cell("HANDS"), Cell("VPP")});
+    for (const FileCount& count : counts) {
+        if (count.error != 0)
+            continue;
+        std::size_t width = 0;
+        std::string name = Printable(count.path.native(), width);
+        rows.push_back({Cell(std::move(name), width, true), Cell(std::to_string(count.hands)),
+                        Cell(FormatVpp(count.vppCents))});
+    }
+    const CountTotal total = Total(counts);
+    rows.push_back(
+        {Cell("TOTAL (" + std::to_string(total.files) + (total.files == 1 ? " file)" : " files)"),
+              true),
+         Cell(std::to_string(total.hands)), Cell(FormatVpp(total.vppCents))});
+    return AlignColumns(rows);
 }
 
 void AppendJsonString(std::string& out, std::string_view bytes)

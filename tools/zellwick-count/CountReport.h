@@ -24,6 +24,21 @@ CountTotal Total(const std::vector<FileCount>& counts);
 // Hundredths as points with two decimals: 1234 gives "12.34".
 std::string FormatVpp(std::int64_t cents);
 
+// One cell of an aligned table: its text, the columns it takes on a terminal, and its side.
+struct Cell
+{
+    std::string text;
+    std::size_t width = 0;
+    bool left = false; // numbers stand to the right
+
+    Cell(std::string cellText, bool toTheLeft = false);
+    Cell(std::string cellText, std::size_t columns, bool toTheLeft);
+};
+
+// The rows as lines, two spaces between columns, each column as wide as its widest cell in
+// all the rows; a row without cells is an empty line.
+std::string AlignColumns(const std::vector<std::vector<Cell>>& rows);
+
 // One line per counted file and a total line, the columns aligned.
 std::string FormatTable(const std::vector<FileCount>& counts);
 
