@@ -162,8 +162,8 @@ std::string LocalTime::Iso() const
     const std::tm tm = CalendarAt(utc, offsetSeconds);
     const int offset = offsetSeconds < 0 ? -offsetSeconds : offsetSeconds;
     char text[96];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d",
-                  tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", tm.tm_year + 1900,
+                  tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
                   offsetSeconds < 0 ? '-' : '+', offset / 3600, offset / 60 % 60);
     return text;
 }

@@ -101,7 +101,8 @@ bool AppendSession(const fs::path& file, const SessionRecord& record, std::strin
     // writes the header.
     while (::flock(fd.get(), LOCK_EX) != 0 && errno == EINTR) {
     }
-    struct stat status{};
+    struct stat status
+    {};
     if (::fstat(fd.get(), &status) != 0) {
         error = Reason(errno);
         return false;
@@ -172,8 +173,8 @@ std::string DamagedLinesText(const SessionsRead& read, const fs::path& file)
 {
     if (read.damagedLines.empty())
         return {};
-    std::string text = read.damagedLines.size() == 1 ? "Skipped damaged line "
-                                                     : "Skipped damaged lines ";
+    std::string text =
+        read.damagedLines.size() == 1 ? "Skipped damaged line " : "Skipped damaged lines ";
     // A file that is no sessions file at all would name every line.
     constexpr size_t kNamed = 10;
     for (size_t i = 0; i < read.damagedLines.size() && i < kNamed; ++i)
