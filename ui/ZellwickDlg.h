@@ -6,6 +6,7 @@
 // rounded shape, saved place) and its commands (context menu: Settings, About, Exit) belong to
 // it too.
 
+#include "app/SessionRecord.h"
 #include "history/DirectoryChangeHandlerHistory.h"
 #include "history/HandAnalysis.h"
 #include "history/HistoryScan.h"
@@ -88,6 +89,9 @@ public:
     void OnStart();
     void OnPause();
     void OnStop();
+    // Ends the program on a signal (SIGTERM, SIGINT, SIGHUP) as closing the window does: the
+    // running period is kept, and dialogs open over the window are cancelled first.
+    void EndBySignal(int signal);
     // A timer event by its id; only the play timer's, while not paused, updates the display.
     void OnTimer(int nIDEvent);
     void UpdateDisplay();
@@ -169,6 +173,9 @@ private:
 
     void EndPlayPeriod();
     void KillPlayTimer();
+    // Adds the running period, worth a line, to the sessions file; the watch has stopped, so
+    // its totals are final.
+    void KeepPeriod();
     void StopWatchingHistoryFolder();
     void RefreshReadouts();
     void SetVppFont(int height);
@@ -215,6 +222,8 @@ private:
     // The folder of this play period, and why its watch could not start (empty once it runs).
     std::wstring m_strPeriodFolder;
     QString m_strWatchProblem;
+    // The running period's record: its start, nickname and folder; the rest comes at its end.
+    SessionRecord m_period;
     bool m_bCountingWarning = false;
 
     // The history files followed and how far each was read; the handler works on it.

@@ -4,6 +4,7 @@
 #include "ui/ZellwickDlg.h"
 
 #include "app/SessionsFile.h"
+#include "app/WideText.h"
 #include "app/ZellwickApp.h"
 #include "ui/AboutDlg.h"
 #include "ui/CxSkinButton.h"
@@ -11,9 +12,12 @@
 #include "ui/SessionsDlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeySequence>
 #include <QMenu>
+
+#include <cstring>
 
 void CZellwickDlg::CreateContextMenu()
 {
@@ -78,6 +82,19 @@ void CZellwickDlg::OnAbout()
                     QString::fromStdWString(m_app.m_strBuildDate),
                     QString::fromStdWString(m_app.m_strLogPath), this);
     about.exec();
+}
+
+void CZellwickDlg::EndBySignal(int signal)
+{
+    const char* name = sigabbrev_np(signal);
+    m_app.WriteLog(FormatW(L"Ending on signal SIG%s", name ? name : "?"));
+    // A dialog's own event loop would hold the window's end until someone closed it.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog && dialog != this && dialog->isVisible())
+            dialog->reject();
+    }
+    done(QDialog::Rejected);
 }
 
 CSessionsDlg* CZellwickDlg::OnSessions()

@@ -3,6 +3,8 @@
 
 #include "ui/ZellwickDlg.h"
 
+#include "app/SessionsFile.h"
+#include "app/WideText.h"
 #include "app/ZellwickApp.h"
 #include "ui/Clock.h"
 #include "ui/CxSkinButton.h"
@@ -41,6 +43,10 @@ void CZellwickDlg::OnStart()
     m_strVpp = QStringLiteral("0.00");
 
     m_timeStart = m_clock.Now();
+    m_period = SessionRecord{};
+    m_period.start = LocalTime::At(m_timeStart);
+    m_period.nickname = ToUtf8(m_app.m_strNickname);
+    m_period.historyFolder = ToUtf8(m_strPeriodFolder);
     m_nPlayTimer = startTimer(kPlayTimerPeriodMs);
 
     m_bRunning = true;
@@ -130,6 +136,7 @@ void CZellwickDlg::OnPause()
 void CZellwickDlg::OnStop()
 {
     StopWatchingHistoryFolder();
+    KeepPeriod();
 
     m_stTime->hide();
     m_stHands->hide();
@@ -197,8 +204,39 @@ void CZellwickDlg::KillPlayTimer()
     m_nPlayTimer = 0;
 }
 
+void CZellwickDlg::KeepPeriod()
+{
+    if (!m_bRunning)
+        return;
+    const std::time_t now = m_clock.Now();
+    m_period.end = LocalTime::At(now);
+    m_period.playSeconds = (m_bPaused ? m_timePauseBegin : now) - m_timeStart;
+    m_period.hands = m_app.m_nHandCount;
+    m_period.vppCents = m_app.m_nVppCents;
+    if (!m_period.IsWorthKeeping())
+        return;
+    const std::filesystem::path file = SessionsFile();
+    std::string error;
+    if (!AppendSession(file, m_period, error)) {
+        m_app.WriteLog(L"Cannot keep the session in " + FromUtf8(file.string()) + L": " +
+                       FromUtf8(error));
+        return;
+    }
+    m_app.WriteLog(FormatW(L"Session kept: %lld hands, %lld.%02lld VPP, %lld:%02lld played",
+                           static_cast<long long>(m_period.hands),
+                           static_cast<long long>(m_period.vppCents / 100),
+                           static_cast<long long>(m_period.vppCents % 100),
+                           static_cast<long long>(m_period.playSeconds / 3600),
+                           static_cast<long long>(m_period.playSeconds / 60 % 60)));
+}
+
 void CZellwickDlg::done(int result)
 {
+    // However the window closes, a running period is kept; its last changes are read first.
+    if (m_bRunning) {
+        StopWatchingHistoryFolder();
+        KeepPeriod();
+    }
     EndPlayPeriod();
     QDialog::done(result);
 }

@@ -6,6 +6,7 @@
 #include "ui/Clock.h"
 #include "ui/DialogPrompts.h"
 #include "ui/QtSoundPlayer.h"
+#include "ui/QuitSignals.h"
 #include "ui/ScreenScale.h"
 #include "ui/StartUp.h"
 #include "ui/Translucency.h"
@@ -28,6 +29,8 @@ int main(int argc, char** argv)
             theApp.WriteLog(platformNote);
         CZellwickDlg dlg(theApp, clock, sound, ScreenScale::FromScreen(),
                          QtDialogPrompts::Instance(), DesktopTranslucency());
+        QuitSignals quitSignals;
+        QObject::connect(&quitSignals, &QuitSignals::Received, &dlg, &CZellwickDlg::EndBySignal);
         dlg.exec();
     });
     return 0;

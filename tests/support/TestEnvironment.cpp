@@ -17,9 +17,9 @@ std::string IsolateUserFolders()
     std::filesystem::create_directories(config);
     ::setenv("HOME", pattern.c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (pattern + "/.local/share").c_str(), 1); // the sessions file
     ::setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
     ::unsetenv("XDG_STATE_HOME"); // a log that cannot sit beside the program goes to the home
+    ::unsetenv("XDG_DATA_HOME");  // the sessions file too
     return pattern;
 }
 

@@ -1,12 +1,14 @@
 // The timer window as the player meets it: the play period, what it shows and how, its three
 // sizes, its commands, and the program's start-up around it.
 
+#include "app/SessionsFile.h"
 #include "app/SettingsStore.h"
 #include "app/WideText.h"
 #include "tests/support/SampleHand.h"
 #include "tests/ui/UiTestSupport.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/AboutDlg.h"
+#include "ui/QuitSignals.h"
 #include "ui/SettingsControls.h"
 #include "ui/StartUp.h"
 
@@ -17,6 +19,9 @@
 #include <QSlider>
 
 #include <sys/time.h>
+#include <sys/wait.h>
+
+#include <csignal>
 
 namespace zellwick::test {
 namespace {
@@ -616,6 +621,119 @@ TEST_F(TimerWindowTest, StartUpOpensTheWindowIdleOrCountingFromTheSettingsFile)
     EXPECT_EQ(RunProgram(app), std::make_pair(true, true));
     Store(L"History", (m_history / "gone").wstring()); // emptied at loading: no start
     EXPECT_EQ(RunProgram(app), std::make_pair(false, false));
+}
+
+// The sessions file of the tests below, in the test's own data folder.
+class SessionsTest : public TimerWindowTest
+{
+protected:
+    SessionsTest() { ::setenv("XDG_DATA_HOME", m_data.path().c_str(), 1); }
+    ~SessionsTest() override { ::unsetenv("XDG_DATA_HOME"); }
+    std::vector<SessionRecord> Kept() const { return ReadSessions(SessionsFile()).sessions; }
+    // A period that counted hands and VPP until its end.
+    void Count(std::int32_t hands, std::int32_t vppCents)
+    {
+        m_app->m_nHandCount = hands;
+        m_app->m_nVppCents = vppCents;
+    }
+
+    TempDir m_data;
+};
+
+// Stop, closing the window and a signal each keep the running period as one line, its pauses
+// left out; a period without hands that lasted under a minute leaves none.
+TEST_F(SessionsTest, EveryWayAPeriodEndsKeepsItAsOneRecord)
+{
+    MakeWindow();
+    Click(Dlg::IDC_START);
+    Tick(59);
+    Click(Dlg::IDC_STOP);
+    const std::time_t start = m_clock.m_now;
+    Click(Dlg::IDC_START);
+    Count(3, 42);
+    Tick(5);
+    Click(Dlg::IDC_PAUSE);
+    Tick(600);
+    Click(Dlg::IDC_PAUSE);
+    Tick(25);
+    Click(Dlg::IDC_STOP);
+    EXPECT_TRUE(Logged("Session kept: 3 hands, 0.42 VPP, 0:00 played"));
+    Click(Dlg::IDC_START);
+    Tick(3600);
+    m_dlg->close();
+    MakeWindow();
+    Click(Dlg::IDC_START);
+    Count(7, 1234);
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::Received, m_dlg.get(), &Dlg::EndBySignal);
+    // The signal comes while the settings dialog is open: it is cancelled, and the window ends.
+    WhenModalOpens<CDlgSettings>([](CDlgSettings&) { std::raise(SIGTERM); });
+    MenuItem(0)->trigger();
+    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_TRUE(Logged("Ending on signal SIGTERM"));
+
+    const auto kept = Kept();
+    ASSERT_EQ(kept.size(), 3u);
+    const auto Summary = [](const SessionRecord& r) {
+        return std::vector<std::int64_t>{r.playSeconds, r.hands, r.vppCents};
+    };
+    EXPECT_EQ(Summary(kept[0]), (std::vector<std::int64_t>{30, 3, 42}));
+    EXPECT_EQ(Summary(kept[1]), (std::vector<std::int64_t>{3600, 0, 0}));
+    EXPECT_EQ(Summary(kept[2]), (std::vector<std::int64_t>{0, 7, 1234}));
+    EXPECT_EQ(kept[0].start.utc, start);
+    EXPECT_EQ(kept[0].end.utc, start + 630);
+    EXPECT_EQ(kept[0].nickname + kept[0].historyFolder, "Hero" + m_history.path().string());
+}
+
+// Stands in for a player's program in the case below: ends a period with Stop, says so on the
+// descriptor it is given and waits to be killed.
+TEST_F(SessionsTest, StopAndWaitToBeKilled)
+{
+    const char* descriptor = std::getenv("ZELLWICK_STOPPED_FD");
+    if (!descriptor)
+        GTEST_SKIP() << "run by RecordSurvivesAKillRightAfterStop";
+    ::setenv("XDG_DATA_HOME", std::getenv("ZELLWICK_DATA"), 1);
+    MakeWindow();
+    Click(Dlg::IDC_START);
+    Count(2, 57);
+    Click(Dlg::IDC_STOP);
+    [[maybe_unused]] const ssize_t said = ::write(std::atoi(descriptor), "stopped", 7);
+    for (;;)
+        ::pause();
+}
+
+TEST_F(SessionsTest, RecordSurvivesAKillRightAfterStop)
+{
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    // Everything the child makes lands in this test's folder, which goes with the test.
+    const std::string tmp = "TMPDIR=" + m_data.path().string();
+    const std::string data = "ZELLWICK_DATA=" + m_data.path().string();
+    const std::string fd = "ZELLWICK_STOPPED_FD=" + std::to_string(pipe[1]);
+    const std::string filter = "--gtest_filter=SessionsTest.StopAndWaitToBeKilled";
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e)
+        env.push_back(*e);
+    for (const std::string* added : {&tmp, &data, &fd})
+        env.push_back(const_cast<char*>(added->c_str()));
+    env.push_back(nullptr);
+    char* argv[] = {const_cast<char*>("child"), const_cast<char*>(filter.c_str()), nullptr};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execve("/proc/self/exe", argv, env.data());
+        ::_exit(127);
+    }
+    ::close(pipe[1]);
+    char said[8] = {};
+    const ssize_t got = ::read(pipe[0], said, 7);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(pipe[0]);
+    ASSERT_EQ(std::string(said, got > 0 ? static_cast<size_t>(got) : 0), "stopped");
+    const auto kept = Kept();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].hands * 100 + kept[0].vppCents, 257);
 }
 
 } // namespace
