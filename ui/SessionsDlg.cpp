@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -141,6 +142,8 @@ CSessionsDlg::CSessionsDlg(CZellwickApp& app, const Clock& clock, std::filesyste
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // Focus on Close, not on a cell of the table that would look chosen.
+    buttons->button(QDialogButtonBox::Close)->setFocus();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_chart, 2);

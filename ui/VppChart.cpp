@@ -12,7 +12,7 @@ namespace {
 constexpr double kMargin = 12.0;
 constexpr double kGap = 8.0;
 constexpr double kBarShare = 0.72; // of a day's slot; the rest keeps the bars apart
-constexpr int kScaleSteps = 4;
+constexpr int kMostSteps = 5;
 constexpr int kDaysBetweenDates = 7;
 
 QFont HeadlineFont(QFont font)
@@ -71,26 +71,28 @@ void VppChart::SetColours(const QColor& background, const QColor& bars, const QC
     update();
 }
 
-std::int64_t VppChart::ScaleStepCents() const
+VppChart::Scale VppChart::ScaleFor() const
 {
-    std::int64_t top = 0;
+    // An empty month still gets a scale, up to 10 VPP.
+    std::int64_t top = 1000;
     for (const ChartDay& day : m_days)
         top = std::max(top, day.vppCents);
-    // 1, 2 or 5 times a power of ten, so the values up the side are round; a month without
-    // play still gets a scale.
-    std::int64_t power = 10;
-    for (;;) {
+    // The smallest round step (1, 2 or 5 times a power of ten) that covers the highest day in
+    // a few steps, so the values up the side are round and the bars use the height.
+    for (std::int64_t power = 1;; power *= 10) {
         for (const std::int64_t factor : {1, 2, 5}) {
-            if (factor * power * kScaleSteps >= top)
-                return factor * power;
+            const std::int64_t step = factor * power;
+            const std::int64_t steps = (top + step - 1) / step;
+            if (steps <= kMostSteps)
+                return {step, static_cast<int>(steps)};
         }
-        power *= 10;
     }
 }
 
 std::int64_t VppChart::ScaleTopCents() const
 {
-    return ScaleStepCents() * kScaleSteps;
+    const Scale scale = ScaleFor();
+    return scale.stepCents * scale.steps;
 }
 
 bool VppChart::TotalBesideTitle() const
@@ -106,10 +108,12 @@ QRectF VppChart::PlotArea() const
     const QFontMetricsF metrics(font());
     const QFontMetricsF headline(HeadlineFont(font()));
     const double top = kMargin + headline.height() * (TotalBesideTitle() ? 1 : 2) + 2 * kGap;
-    const std::int64_t step = ScaleStepCents();
+    const Scale scale = ScaleFor();
     double labelWidth = 0;
-    for (int i = 0; i <= kScaleSteps; ++i)
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(ScaleText(i * step, step)));
+    for (int i = 0; i <= scale.steps; ++i) {
+        labelWidth = std::max(
+            labelWidth, metrics.horizontalAdvance(ScaleText(i * scale.stepCents, scale.stepCents)));
+    }
     const double left = kMargin + labelWidth + kGap;
     const double bottom = height() - kMargin - metrics.height() - kGap / 2;
     return QRectF(QPointF(left, top), QPointF(width() - kMargin, std::max(top, bottom)));
@@ -141,6 +145,9 @@ void VppChart::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     painter.fillRect(rect(), m_background);
+    // A faint edge, so a chart as light as the window around it still stands apart.
+    painter.setPen(Faded(m_text, 40));
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
     painter.setRenderHint(QPainter::Antialiasing);
 
     // Headline: the title, and the total in the VPP colour on the right (or below the title).
@@ -161,15 +168,16 @@ void VppChart::paintEvent(QPaintEvent* /*event*/)
     painter.setFont(font());
     const QFontMetricsF metrics(font());
     const QRectF plot = PlotArea();
-    const std::int64_t step = ScaleStepCents();
-    for (int i = 0; i <= kScaleSteps; ++i) {
-        const double y = plot.bottom() - plot.height() * i / kScaleSteps;
+    const Scale scale = ScaleFor();
+    for (int i = 0; i <= scale.steps; ++i) {
+        const double y = plot.bottom() - plot.height() * i / scale.steps;
         painter.setPen(QPen(Faded(m_text, i == 0 ? 160 : 50), 1));
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         painter.setPen(m_text);
         const QRectF label(kMargin, y - metrics.height() / 2, plot.left() - kGap - kMargin,
                            metrics.height());
-        painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, ScaleText(i * step, step));
+        painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter,
+                         ScaleText(i * scale.stepCents, scale.stepCents));
     }
 
     if (m_days.empty())
@@ -189,8 +197,8 @@ void VppChart::paintEvent(QPaintEvent* /*event*/)
         const QString text = DateText(m_days[i].date);
         const double textWidth = metrics.horizontalAdvance(text);
         const double centre = plot.left() + (i + 0.5) * slot;
-        const double left =
-            std::clamp(centre - textWidth / 2, 0.0, std::max(0.0, width() - textWidth));
+        const double left = std::clamp(centre - textWidth / 2, kMargin / 2,
+                                       std::max(0.0, width() - kMargin / 2 - textWidth));
         painter.drawText(QRectF(left, plot.bottom() + kGap / 2, textWidth, metrics.height()),
                          Qt::AlignCenter, text);
     }

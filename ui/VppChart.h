@@ -49,7 +49,12 @@ private:
     // The area the bars stand in, below the headline and right of the values.
     QRectF PlotArea() const;
     bool TotalBesideTitle() const;
-    std::int64_t ScaleStepCents() const;
+    struct Scale
+    {
+        std::int64_t stepCents;
+        int steps;
+    };
+    Scale ScaleFor() const;
 
     std::vector<ChartDay> m_days;
     QString m_title;
