@@ -2,8 +2,10 @@
 
 #include <QDate>
 #include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QLocale>
 #include <QPainter>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -129,6 +131,31 @@ QRectF VppChart::BarRect(int i) const
     const double height = plot.height() * static_cast<double>(m_days[i].vppCents) / ScaleTopCents();
     return QRectF(plot.left() + i * slot + (slot - barWidth) / 2, plot.bottom() - height, barWidth,
                   height);
+}
+
+bool VppChart::event(QEvent* event)
+{
+    // The exact figure of the day under the mouse.
+    if (event->type() == QEvent::ToolTip && !m_days.empty()) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QRectF plot = PlotArea();
+        const int i = static_cast<int>((help->pos().x() - plot.left()) /
+                                       (plot.width() / static_cast<double>(m_days.size())));
+        if (help->pos().x() >= plot.left() && i >= 0 && i < static_cast<int>(m_days.size())) {
+            const QDate day =
+                QDate::fromString(QString::fromStdString(m_days[i].date), Qt::ISODate);
+            QToolTip::showText(
+                help->globalPos(),
+                QLocale(QLocale::English).toString(day, QStringLiteral("ddd d MMM")) +
+                    QStringLiteral(": ") + ScaleText(m_days[i].vppCents, 1) +
+                    QStringLiteral(" VPP"),
+                this);
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 QSize VppChart::sizeHint() const
