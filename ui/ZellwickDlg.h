@@ -18,6 +18,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QRegion>
 #include <QString>
@@ -27,6 +28,7 @@
 #include <optional>
 #include <string>
 
+class CSessionsDlg;
 class CZellwickApp;
 class Clock;
 class CxSkinButton;
@@ -100,6 +102,9 @@ public:
     // About shows the About box; both return when their dialog has closed.
     void OnSettings();
     void OnAbout();
+    // Shows the Sessions window, the one already open raised and read again; it stays open
+    // while this returns.
+    CSessionsDlg* OnSessions();
     // The context menu at a point of the screen; it stays open while this returns.
     void OnContextMenu(const QPoint& globalPos);
     QMenu* ContextMenu() const { return m_menuContext; }
@@ -238,4 +243,5 @@ private:
     QLabel* m_icoTimeAlarm = nullptr;
     std::map<int, QWidget*> m_controls;
     QMenu* m_menuContext = nullptr;
+    QPointer<CSessionsDlg> m_dlgSessions;
 };

@@ -1,13 +1,15 @@
-// The timer window's commands: the context menu with Settings, About and Exit, and the
-// settings round trip.
+// The timer window's commands: the context menu with Settings, Sessions, About and Exit, and
+// the settings round trip.
 
 #include "ui/ZellwickDlg.h"
 
+#include "app/SessionsFile.h"
 #include "app/WideText.h"
 #include "app/ZellwickApp.h"
 #include "ui/AboutDlg.h"
 #include "ui/CxSkinButton.h"
 #include "ui/DlgSettings.h"
+#include "ui/SessionsDlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +24,8 @@ void CZellwickDlg::CreateContextMenu()
     m_menuContext = new QMenu(this);
     const QAction* settings = m_menuContext->addAction(QStringLiteral("Settings"));
     connect(settings, &QAction::triggered, this, [this] { OnSettings(); });
+    const QAction* sessions = m_menuContext->addAction(QStringLiteral("Sessions..."));
+    connect(sessions, &QAction::triggered, this, [this] { OnSessions(); });
     const QAction* about = m_menuContext->addAction(QStringLiteral("About..."));
     connect(about, &QAction::triggered, this, [this] { OnAbout(); });
     m_menuContext->addSeparator();
@@ -91,4 +95,19 @@ void CZellwickDlg::EndBySignal(int signal)
             dialog->reject();
     }
     done(QDialog::Rejected);
+}
+
+CSessionsDlg* CZellwickDlg::OnSessions()
+{
+    // Modeless, one at a time: the window reads the file again when it is asked for again.
+    if (m_dlgSessions) {
+        m_dlgSessions->Reload();
+    } else {
+        m_dlgSessions = new CSessionsDlg(m_app, m_clock, SessionsFile(), this);
+        m_dlgSessions->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_dlgSessions->show();
+    m_dlgSessions->raise();
+    m_dlgSessions->activateWindow();
+    return m_dlgSessions;
 }

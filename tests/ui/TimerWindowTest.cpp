@@ -466,16 +466,16 @@ TEST_F(TimerWindowTest, TheBodyDragsTheWindowAndSizesGrowWhereItStands)
     EXPECT_EQ(m_dlg->pos(), startup - QPoint(40, 40));
 }
 
-TEST_F(TimerWindowTest, ARightClickOnTheBodyOpensSettingsAboutAndExitButNotOnAButton)
+TEST_F(TimerWindowTest, ARightClickOnTheBodyOpensSettingsSessionsAboutAndExitButNotOnAButton)
 {
     m_app->m_bTimeAlarm = 1;
     MakeWindow();
-    ASSERT_EQ(Menu()->actions().size(), 4);
-    EXPECT_EQ(MenuItem(0)->text() + MenuItem(1)->text() + MenuItem(3)->text(),
-              "SettingsAbout...Exit");
-    EXPECT_TRUE(MenuItem(2)->isSeparator());
-    EXPECT_EQ(MenuItem(3)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
-    EXPECT_TRUE(MenuItem(3)->isShortcutVisibleInContextMenu());
+    ASSERT_EQ(Menu()->actions().size(), 5);
+    EXPECT_EQ(MenuItem(0)->text() + MenuItem(1)->text() + MenuItem(2)->text() + MenuItem(4)->text(),
+              "SettingsSessions...About...Exit");
+    EXPECT_TRUE(MenuItem(3)->isSeparator());
+    EXPECT_EQ(MenuItem(4)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
+    EXPECT_TRUE(MenuItem(4)->isShortcutVisibleInContextMenu());
     EXPECT_TRUE(MenuOpensOn(Item(Dlg::IDC_VPP), {40, 10}));
     EXPECT_TRUE(MenuOpensOn(Item(Dlg::IDC_HANDS_LABEL), {3, 3}));
     EXPECT_TRUE(MenuOpensOn(Item(Dlg::IDC_TIME_ALARM), {8, 8}));
@@ -492,7 +492,7 @@ TEST_F(TimerWindowTest, ExitAndAltF4SaveThePlaceEscapeDoesNotAndAboutNamesTheVer
 {
     MakeWindow();
     m_dlg->move(300, 200);
-    MenuItem(3)->trigger();
+    MenuItem(4)->trigger();
     EXPECT_FALSE(m_dlg->isVisible());
     EXPECT_EQ(m_app->ReadWindowPos(), L"300:200:440:280");
     MakeWindow();
@@ -512,7 +512,7 @@ TEST_F(TimerWindowTest, ExitAndAltF4SaveThePlaceEscapeDoesNotAndAboutNamesTheVer
         lines = about.Lines() << about.windowTitle();
         QTest::keyClick(&about, Qt::Key_Return);
     });
-    MenuItem(1)->trigger();
+    MenuItem(2)->trigger();
     EXPECT_EQ(lines.value(0) + lines.value(4), "Zellwick v2.7About Zellwick");
     EXPECT_EQ(lines.value(3), "Log: " + QString::fromStdWString(m_app->m_strLogPath));
 }
