@@ -3,8 +3,8 @@
 // The timer window: a tiny frameless, always-on-top window that runs the play period (Start,
 // Pause, Stop), follows the history folder while it runs, shows the play time, the hands and
 // the VPP every five seconds, and rings the alarms. Its look (three sizes, colours, opacity,
-// rounded shape, saved place) and its commands (context menu: Settings, About, Exit) belong to
-// it too.
+// rounded shape, saved place) and its commands (context menu: Settings, Sessions, About, Exit)
+// belong to it too.
 
 #include "app/SessionRecord.h"
 #include "history/DirectoryChangeHandlerHistory.h"

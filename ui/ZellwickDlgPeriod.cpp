@@ -8,6 +8,7 @@
 #include "app/ZellwickApp.h"
 #include "ui/Clock.h"
 #include "ui/CxSkinButton.h"
+#include "ui/SessionsDlg.h"
 #include "ui/WindowLook.h"
 
 #include <QFileInfo>
@@ -222,6 +223,8 @@ void CZellwickDlg::KeepPeriod()
                        FromUtf8(error));
         return;
     }
+    if (m_dlgSessions)
+        m_dlgSessions->Reload();
     m_app.WriteLog(FormatW(L"Session kept: %lld hands, %lld.%02lld VPP, %lld:%02lld played",
                            static_cast<long long>(m_period.hands),
                            static_cast<long long>(m_period.vppCents / 100),

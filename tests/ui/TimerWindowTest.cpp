@@ -9,6 +9,7 @@
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/AboutDlg.h"
 #include "ui/QuitSignals.h"
+#include "ui/SessionsDlg.h"
 #include "ui/SettingsControls.h"
 #include "ui/StartUp.h"
 
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QScreen>
 #include <QSlider>
+#include <QStandardItemModel>
 
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -656,8 +658,10 @@ TEST_F(SessionsTest, EveryWayAPeriodEndsKeepsItAsOneRecord)
     Tick(600);
     Click(Dlg::IDC_PAUSE);
     Tick(25);
+    const CSessionsDlg* sessions = m_dlg->OnSessions();
     Click(Dlg::IDC_STOP);
     EXPECT_TRUE(Logged("Session kept: 3 hands, 0.42 VPP, 0:00 played"));
+    EXPECT_EQ(sessions->Model()->rowCount(), 1) << "an open Sessions window shows it at once";
     Click(Dlg::IDC_START);
     Tick(3600);
     m_dlg->close();
