@@ -5,6 +5,7 @@
 #include "app/DesktopSession.h"
 #include "app/Executable.h"
 #include "app/Ini.h"
+#include "app/SessionsFile.h"
 #include "app/WideText.h"
 #include "app/ZellwickApp.h"
 #include "tests/support/TestSupport.h"
@@ -380,6 +381,49 @@ TEST(Ini, NoReadableFileGivesEmptyText)
     if (empty < 0)
         GTEST_SKIP() << "cannot run a check as user 65534 here";
     EXPECT_EQ(empty, 1);
+}
+
+// A record is one CSV line that reads back as written. Lines a crash, a spreadsheet or a hand
+// left behind are read where they can be and otherwise skipped and named; the rest is kept, and
+// a record added after an unfinished line stays whole.
+TEST(SessionsFile, RecordsReadBackAndDamagedLinesAreSkippedAndNamed)
+{
+    const TempDir dir;
+    const fs::path file = dir / "data" / "Zellwick" / "sessions.csv";
+    SessionRecord odd;
+    odd.start = *LocalTime::FromIso("2026-12-07T23:30:00-05:00");
+    odd.end = *LocalTime::FromIso("2026-12-08T01:00:05-05:00");
+    odd.playSeconds = 5405;
+    odd.hands = 250;
+    odd.vppCents = 3107;
+    odd.nickname = "Mc\"Hero\", Jr";
+    odd.historyFolder = "/h/a,\nb";
+    std::string error;
+    ASSERT_TRUE(AppendSession(file, odd, error)) << error;
+    const std::string oddLine = "2026-12-07T23:30:00-05:00,2026-12-08T01:00:05-05:00,5405,250,"
+                                "3107,\"Mc\"\"Hero\"\", Jr\",\"/h/a, b\"\n";
+    EXPECT_EQ(ReadFile(file), std::string(kSessionsHeader) + "\n" + oddLine);
+    AppendFile(file, std::string(kSessionsHeader) + "\r\n" +
+                         "2026-12-06 20:00:00Z,2026-12-06T21:00:00+0000,3600,100,1500,Hero,/h\r\n"
+                         "2026-02-30T20:00:00+00:00,2026-03-01T21:00:00+00:00,1,1,1,Hero,/h\n"
+                         "2026-12-06T20:00:00+00:00,2026-12-06T21:00:00+00:00,-1,1,1,Hero,/h\n"
+                         "2026-12-06T20:00:00+00:00,2026-12-06T21:00:00+00:00,60,1,1,Hero\n"
+                         "\"unclosed,2026-12-06T21:00:00+00:00,60,1,1,Hero,/h\n"
+                         "2026-12-06T20:00:00+00:00,2026-12-06T2");
+    ASSERT_TRUE(AppendSession(file, odd, error)) << error;
+
+    const SessionsRead read = ReadSessions(file);
+    EXPECT_EQ(read.damagedLines, (std::vector<int>{5, 6, 7, 8, 9}));
+    EXPECT_EQ(DamagedLinesText(read, file),
+              "Skipped damaged lines 5, 6, 7, 8, 9 of " + file.string());
+    ASSERT_EQ(read.sessions.size(), 3u);
+    EXPECT_EQ(SessionCsvLine(read.sessions[0]), oddLine);
+    EXPECT_EQ(SessionCsvLine(read.sessions[2]), oddLine);
+    EXPECT_EQ(read.sessions[0].start.Date() + read.sessions[0].start.Month(), "2026-12-072026-12")
+        << "the day in the record's own offset, not in UTC";
+    EXPECT_EQ(read.sessions[1].start.Iso(), "2026-12-06T20:00:00+00:00");
+    EXPECT_TRUE(ReadSessions(dir / "none.csv").missing);
+    EXPECT_FALSE(AppendSession(dir / "data" / "Zellwick" / "sessions.csv" / "x", odd, error));
 }
 
 void SetEnv(const char* name, const char* value)
