@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <mutex>
 
 void CZellwickDlg::OnStart()
@@ -211,7 +212,9 @@ void CZellwickDlg::KeepPeriod()
         return;
     const std::time_t now = m_clock.Now();
     m_period.end = LocalTime::At(now);
-    m_period.playSeconds = (m_bPaused ? m_timePauseBegin : now) - m_timeStart;
+    // A clock set back during the period must not make a record no reader would take.
+    m_period.playSeconds =
+        std::max<std::int64_t>(0, (m_bPaused ? m_timePauseBegin : now) - m_timeStart);
     m_period.hands = m_app.m_nHandCount;
     m_period.vppCents = m_app.m_nVppCents;
     if (!m_period.IsWorthKeeping())
