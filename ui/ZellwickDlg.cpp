@@ -75,6 +75,8 @@ CZellwickDlg::~CZellwickDlg()
     // the stop, and no play-timer event may reach a window that is half gone.
     KillPlayTimer();
     m_watcher.UnwatchAll();
+    if (s_windowKeptAtExit == this)
+        s_windowKeptAtExit = nullptr;
 }
 
 QWidget* CZellwickDlg::GetDlgItem(int id) const

@@ -92,6 +92,10 @@ public:
     // Ends the program on a signal (SIGTERM, SIGINT, SIGHUP) as closing the window does: the
     // running period is kept, and dialogs open over the window are cancelled first.
     void EndBySignal(int signal);
+    // The window whose running period is kept should the program end through exit() past
+    // every close path, as it does when the X server goes away at a logout or shutdown; null
+    // for none.
+    static void KeepPeriodAtExit(CZellwickDlg* window);
     // A timer event by its id; only the play timer's, while not paused, updates the display.
     void OnTimer(int nIDEvent);
     void UpdateDisplay();
@@ -173,9 +177,10 @@ private:
 
     void EndPlayPeriod();
     void KillPlayTimer();
-    // Adds the running period, worth a line, to the sessions file; the watch has stopped, so
-    // its totals are final.
-    void KeepPeriod();
+    // Adds the running period, worth a line, to the sessions file; true when it did. Called
+    // after the watch has stopped, so that its totals are final.
+    bool KeepPeriod();
+    void EndAtExit();
     void StopWatchingHistoryFolder();
     void RefreshReadouts();
     void SetVppFont(int height);
@@ -224,6 +229,7 @@ private:
     QString m_strWatchProblem;
     // The running period's record: its start, nickname and folder; the rest comes at its end.
     SessionRecord m_period;
+    static CZellwickDlg* s_windowKeptAtExit;
     bool m_bCountingWarning = false;
 
     // The history files followed and how far each was read; the handler works on it.

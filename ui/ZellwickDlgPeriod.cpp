@@ -16,6 +16,7 @@
 #include <QTimerEvent>
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 
 void CZellwickDlg::OnStart()
@@ -138,7 +139,8 @@ void CZellwickDlg::OnPause()
 void CZellwickDlg::OnStop()
 {
     StopWatchingHistoryFolder();
-    KeepPeriod();
+    if (KeepPeriod() && m_dlgSessions)
+        m_dlgSessions->Reload();
 
     m_stTime->hide();
     m_stHands->hide();
@@ -206,10 +208,10 @@ void CZellwickDlg::KillPlayTimer()
     m_nPlayTimer = 0;
 }
 
-void CZellwickDlg::KeepPeriod()
+bool CZellwickDlg::KeepPeriod()
 {
     if (!m_bRunning)
-        return;
+        return false;
     const std::time_t now = m_clock.Now();
     m_period.end = LocalTime::At(now);
     // A clock set back during the period must not make a record no reader would take.
@@ -218,22 +220,42 @@ void CZellwickDlg::KeepPeriod()
     m_period.hands = m_app.m_nHandCount;
     m_period.vppCents = m_app.m_nVppCents;
     if (!m_period.IsWorthKeeping())
-        return;
+        return false;
     const std::filesystem::path file = SessionsFile();
     std::string error;
     if (!AppendSession(file, m_period, error)) {
         m_app.WriteLog(L"Cannot keep the session in " + FromUtf8(file.string()) + L": " +
                        FromUtf8(error));
-        return;
+        return false;
     }
-    if (m_dlgSessions)
-        m_dlgSessions->Reload();
     m_app.WriteLog(FormatW(L"Session kept: %lld hands, %lld.%02lld VPP, %lld:%02lld played",
                            static_cast<long long>(m_period.hands),
                            static_cast<long long>(m_period.vppCents / 100),
                            static_cast<long long>(m_period.vppCents % 100),
                            static_cast<long long>(m_period.playSeconds / 3600),
                            static_cast<long long>(m_period.playSeconds / 60 % 60)));
+    return true;
+}
+
+CZellwickDlg* CZellwickDlg::s_windowKeptAtExit = nullptr;
+
+void CZellwickDlg::KeepPeriodAtExit(CZellwickDlg* window)
+{
+    [[maybe_unused]] static const bool registered = std::atexit([] {
+                                                        if (s_windowKeptAtExit)
+                                                            s_windowKeptAtExit->EndAtExit();
+                                                    }) == 0;
+    s_windowKeptAtExit = window;
+}
+
+void CZellwickDlg::EndAtExit()
+{
+    if (!m_bRunning)
+        return;
+    // The watch may still deliver; the totals are what the window thread counted so far.
+    m_app.WriteLog(L"Ending without the window closing");
+    KeepPeriod();
+    m_bRunning = false;
 }
 
 void CZellwickDlg::done(int result)

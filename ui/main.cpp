@@ -31,6 +31,7 @@ int main(int argc, char** argv)
                          QtDialogPrompts::Instance(), DesktopTranslucency());
         QuitSignals quitSignals;
         QObject::connect(&quitSignals, &QuitSignals::Received, &dlg, &CZellwickDlg::EndBySignal);
+        CZellwickDlg::KeepPeriodAtExit(&dlg);
         dlg.exec();
     });
     return 0;

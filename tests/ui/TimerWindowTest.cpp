@@ -695,55 +695,63 @@ TEST_F(SessionsTest, EveryWayAPeriodEndsKeepsItAsOneRecord)
     EXPECT_EQ(kept[0].nickname + kept[0].historyFolder, "Hero" + m_history.path().string());
 }
 
-// Stands in for a player's program in the case below: ends a period with Stop, says so on the
-// descriptor it is given and waits to be killed.
-TEST_F(SessionsTest, StopAndWaitToBeKilled)
+// Stands in for a player's program in the case below. "kill": ends a period with Stop, says so
+// on the descriptor it is given and waits to be killed. "exit": ends through exit() in the
+// middle of a period, as the program does when the X server goes away.
+TEST_F(SessionsTest, EndAsTheParentSays)
 {
-    const char* descriptor = std::getenv("ZELLWICK_STOPPED_FD");
-    if (!descriptor)
-        GTEST_SKIP() << "run by RecordSurvivesAKillRightAfterStop";
+    const char* end = std::getenv("ZELLWICK_CHILD_END");
+    if (!end)
+        GTEST_SKIP() << "run by AKillRightAfterStopOrAnExitWithoutStopKeepsThePeriod";
     ::setenv("XDG_DATA_HOME", std::getenv("ZELLWICK_DATA"), 1);
     MakeWindow();
+    Dlg::KeepPeriodAtExit(m_dlg.get());
     Click(Dlg::IDC_START);
     Count(2, 57);
+    if (std::string(end) == "exit")
+        std::exit(1);
     Click(Dlg::IDC_STOP);
-    [[maybe_unused]] const ssize_t said = ::write(std::atoi(descriptor), "stopped", 7);
+    [[maybe_unused]] const ssize_t said =
+        ::write(std::atoi(std::getenv("ZELLWICK_FD")), "stopped", 7);
     for (;;)
         ::pause();
 }
 
-TEST_F(SessionsTest, RecordSurvivesAKillRightAfterStop)
+TEST_F(SessionsTest, AKillRightAfterStopOrAnExitWithoutStopKeepsThePeriod)
 {
-    int pipe[2];
-    ASSERT_EQ(::pipe(pipe), 0);
-    // Everything the child makes lands in this test's folder, which goes with the test.
-    const std::string tmp = "TMPDIR=" + m_data.path().string();
-    const std::string data = "ZELLWICK_DATA=" + m_data.path().string();
-    const std::string fd = "ZELLWICK_STOPPED_FD=" + std::to_string(pipe[1]);
-    const std::string filter = "--gtest_filter=SessionsTest.StopAndWaitToBeKilled";
-    std::vector<char*> env;
-    for (char** e = environ; *e; ++e)
-        env.push_back(*e);
-    for (const std::string* added : {&tmp, &data, &fd})
-        env.push_back(const_cast<char*>(added->c_str()));
-    env.push_back(nullptr);
-    char* argv[] = {const_cast<char*>("child"), const_cast<char*>(filter.c_str()), nullptr};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::execve("/proc/self/exe", argv, env.data());
-        ::_exit(127);
+    for (const std::string end : {"kill", "exit"}) {
+        int pipe[2];
+        ASSERT_EQ(::pipe(pipe), 0);
+        // Everything the child makes lands in this test's folder, which goes with the test.
+        const std::string added[] = {
+            "TMPDIR=" + m_data.path().string(), "ZELLWICK_DATA=" + m_data.path().string(),
+            "ZELLWICK_FD=" + std::to_string(pipe[1]), "ZELLWICK_CHILD_END=" + end};
+        const std::string filter = "--gtest_filter=SessionsTest.EndAsTheParentSays";
+        std::vector<char*> env;
+        for (char** e = environ; *e; ++e)
+            env.push_back(*e);
+        for (const std::string& variable : added)
+            env.push_back(const_cast<char*>(variable.c_str()));
+        env.push_back(nullptr);
+        char* argv[] = {const_cast<char*>("child"), const_cast<char*>(filter.c_str()), nullptr};
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execve("/proc/self/exe", argv, env.data());
+            ::_exit(127);
+        }
+        ::close(pipe[1]);
+        char said[8] = {};
+        const ssize_t got = ::read(pipe[0], said, 7);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(pipe[0]);
+        EXPECT_EQ(std::string(said, got > 0 ? static_cast<size_t>(got) : 0),
+                  end == "kill" ? "stopped" : "");
+        const auto kept = Kept();
+        ASSERT_EQ(kept.size(), end == "kill" ? 1u : 2u) << end;
+        EXPECT_EQ(kept.back().hands * 100 + kept.back().vppCents, 257) << end;
     }
-    ::close(pipe[1]);
-    char said[8] = {};
-    const ssize_t got = ::read(pipe[0], said, 7);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(pipe[0]);
-    ASSERT_EQ(std::string(said, got > 0 ? static_cast<size_t>(got) : 0), "stopped");
-    const auto kept = Kept();
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(kept[0].hands * 100 + kept[0].vppCents, 257);
 }
 
 } // namespace
