@@ -181,6 +181,7 @@ private:
     // after the watch has stopped, so that its totals are final.
     bool KeepPeriod();
     void EndAtExit();
+    static void OnProgramExit();
     void StopWatchingHistoryFolder();
     void RefreshReadouts();
     void SetVppFont(int height);

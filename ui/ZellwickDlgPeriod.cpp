@@ -241,11 +241,14 @@ CZellwickDlg* CZellwickDlg::s_windowKeptAtExit = nullptr;
 
 void CZellwickDlg::KeepPeriodAtExit(CZellwickDlg* window)
 {
-    [[maybe_unused]] static const bool registered = std::atexit([] {
-                                                        if (s_windowKeptAtExit)
-                                                            s_windowKeptAtExit->EndAtExit();
-                                                    }) == 0;
+    [[maybe_unused]] static const bool registered = std::atexit(&OnProgramExit) == 0;
     s_windowKeptAtExit = window;
+}
+
+void CZellwickDlg::OnProgramExit()
+{
+    if (s_windowKeptAtExit)
+        s_windowKeptAtExit->EndAtExit();
 }
 
 void CZellwickDlg::EndAtExit()
