@@ -177,9 +177,10 @@ private:
 
     void EndPlayPeriod();
     void KillPlayTimer();
-    // Adds the running period, worth a line, to the sessions file; true when it did. Called
-    // after the watch has stopped, so that its totals are final.
-    bool KeepPeriod();
+    // Adds the running period, worth a line, to the sessions file; true when it did, else
+    // the reason of a failure (logged) in problem. Called after the watch has stopped, so that
+    // its totals are final.
+    bool KeepPeriod(std::wstring* problem = nullptr);
     void EndAtExit();
     static void OnProgramExit();
     void StopWatchingHistoryFolder();

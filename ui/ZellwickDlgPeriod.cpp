@@ -8,6 +8,7 @@
 #include "app/ZellwickApp.h"
 #include "ui/Clock.h"
 #include "ui/CxSkinButton.h"
+#include "ui/DialogPrompts.h"
 #include "ui/SessionsDlg.h"
 #include "ui/WindowLook.h"
 
@@ -139,8 +140,12 @@ void CZellwickDlg::OnPause()
 void CZellwickDlg::OnStop()
 {
     StopWatchingHistoryFolder();
-    if (KeepPeriod() && m_dlgSessions)
+    std::wstring problem;
+    if (KeepPeriod(&problem) && m_dlgSessions)
         m_dlgSessions->Reload();
+    // The player is at the window: a session that is not on the disk must not pass unnoticed.
+    if (!problem.empty())
+        m_prompts.Message(this, QString::fromStdWString(problem), DialogPrompts::Icon::Warning);
 
     m_stTime->hide();
     m_stHands->hide();
@@ -208,7 +213,7 @@ void CZellwickDlg::KillPlayTimer()
     m_nPlayTimer = 0;
 }
 
-bool CZellwickDlg::KeepPeriod()
+bool CZellwickDlg::KeepPeriod(std::wstring* problem)
 {
     if (!m_bRunning)
         return false;
@@ -224,8 +229,11 @@ bool CZellwickDlg::KeepPeriod()
     const std::filesystem::path file = SessionsFile();
     std::string error;
     if (!AppendSession(file, m_period, error)) {
-        m_app.WriteLog(L"Cannot keep the session in " + FromUtf8(file.string()) + L": " +
-                       FromUtf8(error));
+        const std::wstring text =
+            L"Cannot keep the session in " + FromUtf8(file.string()) + L": " + FromUtf8(error);
+        m_app.WriteLog(text);
+        if (problem)
+            *problem = text;
         return false;
     }
     m_app.WriteLog(FormatW(L"Session kept: %lld hands, %lld.%02lld VPP, %lld:%02lld played",

@@ -695,6 +695,23 @@ TEST_F(SessionsTest, EveryWayAPeriodEndsKeepsItAsOneRecord)
     EXPECT_EQ(kept[0].nickname + kept[0].historyFolder, "Hero" + m_history.path().string());
 }
 
+// A session that cannot be written says so at Stop, and in the log.
+TEST_F(SessionsTest, StopSaysWhenTheSessionCannotBeKept)
+{
+    WriteFile(m_data / "Zellwick", "a file where the folder should be");
+    MakeWindow();
+    Click(Dlg::IDC_START);
+    Count(1, 10);
+    Click(Dlg::IDC_STOP);
+    const std::string text = "Cannot keep the session in " +
+                             (m_data / "Zellwick" / "sessions.csv").string() + ": cannot make " +
+                             (m_data / "Zellwick").string();
+    ASSERT_EQ(m_prompts.messages.size(), 1u);
+    EXPECT_EQ(m_prompts.messages[0].toStdString().substr(0, text.size()), text);
+    EXPECT_EQ(m_prompts.icons[0], DialogPrompts::Icon::Warning);
+    EXPECT_TRUE(Logged(m_prompts.messages[0].toStdString()));
+}
+
 // Stands in for a player's program in the case below. "kill": ends a period with Stop, says so
 // on the descriptor it is given and waits to be killed. "exit": ends through exit() in the
 // middle of a period, as the program does when the X server goes away.
