@@ -211,6 +211,15 @@ std::optional<SessionRecord> ParseSessionLine(std::string_view line)
     return record;
 }
 
+std::string PlayTimeText(std::int64_t seconds)
+{
+    const std::int64_t minutes = seconds / 60;
+    std::string text = std::to_string(minutes / 60) + ':';
+    text += static_cast<char>('0' + minutes % 60 / 10);
+    text += static_cast<char>('0' + minutes % 10);
+    return text;
+}
+
 std::optional<std::int64_t> VppPerHourCents(std::int64_t vppCents, std::int64_t playSeconds)
 {
     if (playSeconds <= 0)

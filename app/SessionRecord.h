@@ -51,5 +51,8 @@ std::string SessionCsvLine(const SessionRecord& record);
 // record; nothing when it is not a whole, readable record.
 std::optional<SessionRecord> ParseSessionLine(std::string_view line);
 
+// Play time as "h:mm" in whole minutes: "2:05".
+std::string PlayTimeText(std::int64_t seconds);
+
 // VPP per hour of play in hundredths, rounded half up; nothing without play time.
 std::optional<std::int64_t> VppPerHourCents(std::int64_t vppCents, std::int64_t playSeconds);

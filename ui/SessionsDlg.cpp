@@ -39,13 +39,6 @@ QString VppText(std::int64_t cents)
            QStringLiteral("%1").arg(rest, 2, 10, QLatin1Char('0'));
 }
 
-QString PlayTimeText(std::int64_t seconds)
-{
-    const std::int64_t minutes = seconds / 60;
-    return QString::number(minutes / 60) + QLatin1Char(':') +
-           QStringLiteral("%1").arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
 // "Tue 2026-12-01 20:05" as the player's clock showed it then.
 QString StartText(const LocalTime& start)
 {
@@ -80,7 +73,8 @@ QList<QStandardItem*> Row(const SessionRecord& session)
     const QString nickname = QString::fromStdString(session.nickname);
     QList<QStandardItem*> row{
         Cell(StartText(session.start), static_cast<qlonglong>(session.start.utc), false),
-        Cell(PlayTimeText(session.playSeconds), static_cast<qlonglong>(session.playSeconds), true),
+        Cell(QString::fromStdString(PlayTimeText(session.playSeconds)),
+             static_cast<qlonglong>(session.playSeconds), true),
         Cell(English().toString(static_cast<qlonglong>(session.hands)),
              static_cast<qlonglong>(session.hands), true),
         Cell(VppText(session.vppCents), static_cast<qlonglong>(session.vppCents), true),

@@ -236,12 +236,11 @@ bool CZellwickDlg::KeepPeriod(std::wstring* problem)
             *problem = text;
         return false;
     }
-    m_app.WriteLog(FormatW(L"Session kept: %lld hands, %lld.%02lld VPP, %lld:%02lld played",
+    m_app.WriteLog(FormatW(L"Session kept: %lld hands, %lld.%02lld VPP, %s played",
                            static_cast<long long>(m_period.hands),
                            static_cast<long long>(m_period.vppCents / 100),
                            static_cast<long long>(m_period.vppCents % 100),
-                           static_cast<long long>(m_period.playSeconds / 3600),
-                           static_cast<long long>(m_period.playSeconds / 60 % 60)));
+                           PlayTimeText(m_period.playSeconds).c_str()));
     return true;
 }
 

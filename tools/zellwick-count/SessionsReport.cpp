@@ -11,16 +11,6 @@ namespace zellwick::count {
 
 namespace {
 
-// "2:05": whole minutes, as the window shows the play time.
-std::string PlayTime(std::int64_t seconds)
-{
-    const std::int64_t minutes = seconds / 60;
-    std::string text = std::to_string(minutes / 60) + ':';
-    text += static_cast<char>('0' + minutes % 60 / 10);
-    text += static_cast<char>('0' + minutes % 10);
-    return text;
-}
-
 std::string PerHour(std::int64_t vppCents, std::int64_t playSeconds)
 {
     const auto cents = VppPerHourCents(vppCents, playSeconds);
@@ -61,7 +51,7 @@ std::vector<Cell> Figures(Cell first, Cell second, std::int64_t playSeconds, std
 {
     return {std::move(first),
             std::move(second),
-            Cell(PlayTime(playSeconds)),
+            Cell(PlayTimeText(playSeconds)),
             Cell(std::to_string(hands)),
             Cell(FormatVpp(vppCents)),
             Cell(PerHour(vppCents, playSeconds))};
