@@ -109,12 +109,11 @@ bool AppendSession(const fs::path& file, const SessionRecord& record, std::strin
     }
     std::string bytes;
     if (status.st_size == 0) {
-        bytes = kSessionsHeader;
-        bytes += '\n';
+        bytes.append(kSessionsHeader).push_back('\n');
     } else {
         char last = '\n';
         if (::pread(fd.get(), &last, 1, status.st_size - 1) == 1 && last != '\n')
-            bytes = "\n";
+            bytes.push_back('\n');
     }
     bytes += SessionCsvLine(record);
     if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
